@@ -1,0 +1,12 @@
+// The empty page that fills the sheet before a connection.
+#pragma once
+
+#include "ui/cpropertypage.h"
+
+class CStart : public CPropertyPage {
+public:
+    CStart() : CPropertyPage(QString()) {}
+
+protected:
+    void BuildControls(QWidget* page) override { (void)page; }
+};

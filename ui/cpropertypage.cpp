@@ -1,0 +1,20 @@
+#include "ui/cpropertypage.h"
+
+#include <QVBoxLayout>
+
+CPropertyPage::~CPropertyPage() {
+    DestroyWindow();
+}
+
+void CPropertyPage::CreateWindow(QWidget* container) {
+    auto* window = new QWidget(container);
+    window->setObjectName(m_caption);
+    container->layout()->addWidget(window);
+    m_window = window;
+    BuildControls(window);
+    window->show();
+}
+
+void CPropertyPage::DestroyWindow() {
+    delete m_window.data();
+}

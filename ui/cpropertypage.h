@@ -1,0 +1,47 @@
+// A property page: an object that lives as long as the main window, and its controls, which
+// exist only while the page is in the sheet and has been shown once.
+//
+// The sheet creates a page's controls the first time the page becomes the active tab after its
+// group was put into the sheet, then runs OnInitDialog; OnSetActive runs every time the page
+// becomes the active tab. Replacing the group destroys the controls; the members stay.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class CPropertyPage {
+public:
+    explicit CPropertyPage(QString caption) : m_caption(std::move(caption)) {}
+    virtual ~CPropertyPage();
+    CPropertyPage(const CPropertyPage&) = delete;
+    CPropertyPage& operator=(const CPropertyPage&) = delete;
+
+    const QString& Caption() const { return m_caption; }
+    // The page's controls, or nullptr while it has none.
+    QWidget* Window() const { return m_window; }
+    bool HasWindow() const { return m_window != nullptr; }
+
+    // Copies the members to the controls (false) or the controls to the members (true). Returns
+    // false when a box did not hold what its member needs; the transfer stops at that box.
+    virtual bool UpdateData(bool fromControls) {
+        (void)fromControls;
+        return true;
+    }
+
+protected:
+    // Creates the controls as children of page, with their layout.
+    virtual void BuildControls(QWidget* page) = 0;
+    // Page creation: runs right after the controls were built.
+    virtual void OnInitDialog() { UpdateData(false); }
+    // Page activation: runs every time the page becomes the active tab.
+    virtual void OnSetActive() {}
+
+private:
+    friend class CPropertySheet;
+    void CreateWindow(QWidget* container);
+    void DestroyWindow();
+
+    QString m_caption;
+    QPointer<QWidget> m_window;
+};

@@ -1,0 +1,360 @@
+#include "ui/creaderdlg.h"
+
+#include "app/appicon.h"
+#include "app/caboutdlg.h"
+#include "link/portnames.h"
+#include "pages/cidentify.h"
+#include "pages/cparameter.h"
+#include "pages/cread.h"
+#include "pages/cstart.h"
+#include "pages/cworkmode.h"
+#include "protocol/commands.h"
+#include "protocol/dispatcher.h"
+#include "ui/coperationlog.h"
+#include "ui/cpropertysheet.h"
+#include "ui/messagebox.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* MakeButton(const QString& caption, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QComboBox* MakeList(const char* name, QLabel* label, QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    label->setBuddy(list);
+    // A combo box is otherwise announced by its current text.
+    list->setAccessibleName(label->text());
+    return list;
+}
+
+QString OpenFailureHint(OpenFailure failure) {
+    switch (failure) {
+    case OpenFailure::NotFound:
+        return QStringLiteral("no such device");
+    case OpenFailure::PermissionDenied:
+        return QStringLiteral("permission denied; the user must be a member of the dialout "
+                              "group (sudo adduser $USER dialout, then log in again)");
+    case OpenFailure::Busy:
+        return QStringLiteral("the port is in use by another program");
+    case OpenFailure::BadSettings:
+        return QStringLiteral("the line settings are not valid");
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+CReaderDlg::CReaderDlg(QWidget* parent)
+    : QDialog(parent), m_start(std::make_unique<CStart>()),
+      m_identify(std::make_unique<CIdentify>(*this)), m_read(std::make_unique<CRead>(*this)),
+      m_workmode(std::make_unique<CWorkmode>(*this)),
+      m_parameter(std::make_unique<CParameter>(*this)) {
+    m_connectTimer.setSingleShot(false);
+    connect(&m_connectTimer, &QTimer::timeout, this, &CReaderDlg::OnConnectTimer);
+    connect(&m_serial, &CMSComm::OnComm, this, &CReaderDlg::OnComm);
+    connect(&m_serial, &CMSComm::DeviceLost, this, &CReaderDlg::OnDeviceLost);
+
+    BuildWindow();
+
+    setWindowIcon(AppIcon());
+    m_sheet->SetPages({m_start.get()});
+    m_settingsShown = 0;
+    m_disconnectButton->setEnabled(false);
+    m_demonstrationButton->setEnabled(false);
+    m_updateSettingsButton->setEnabled(false);
+    m_portList->addItems(PortListEntries());
+    m_portList->setCurrentIndex(0);
+    m_baudList->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                          QStringLiteral("57600"), QStringLiteral("115200")});
+    m_baudList->setCurrentIndex(0);
+    ClearRx();
+    setWindowTitle(kAppTitle);
+}
+
+CReaderDlg::~CReaderDlg() {
+    // The sheet goes first, while the pages whose controls it holds still exist.
+    delete m_sheet;
+    m_sheet = nullptr;
+}
+
+void CReaderDlg::BuildWindow() {
+    auto* grid = new QGridLayout(this);
+
+    m_menuBar = new QMenuBar(this);
+    QMenu* help = m_menuBar->addMenu(tr("&Help"));
+    QAction* about = help->addAction(QStringLiteral("关于 Tarnwick(&A)..."));
+    about->setObjectName(QStringLiteral("aboutAction"));
+    connect(about, &QAction::triggered, this, &CReaderDlg::OnAbout);
+    grid->setMenuBar(m_menuBar);
+
+    auto* left = new QVBoxLayout;
+    auto* portGroup = new QGroupBox(tr("Port Settings"), this);
+    auto* portGrid = new QGridLayout(portGroup);
+    auto* portLabel = new QLabel(tr("Port No."), portGroup);
+    m_portList = MakeList("portList", portLabel, portGroup);
+    auto* baudLabel = new QLabel(tr("Baud Rate"), portGroup);
+    m_baudList = MakeList("baudList", baudLabel, portGroup);
+    m_connectButton = MakeButton(tr("Connect"), "connectButton", portGroup);
+    m_disconnectButton = MakeButton(tr("Disconnect"), "disconnectButton", portGroup);
+    m_updateSettingsButton = MakeButton(tr("Update Settings"), "updateSettingsButton", portGroup);
+    portGrid->addWidget(portLabel, 0, 0);
+    portGrid->addWidget(m_portList, 0, 1);
+    portGrid->addWidget(baudLabel, 1, 0);
+    portGrid->addWidget(m_baudList, 1, 1);
+    auto* connectRow = new QHBoxLayout;
+    connectRow->addWidget(m_connectButton);
+    connectRow->addWidget(m_disconnectButton);
+    portGrid->addLayout(connectRow, 2, 0, 1, 2);
+    portGrid->addWidget(m_updateSettingsButton, 3, 0, 1, 2);
+    left->addWidget(portGroup);
+    left->addSpacing(12);
+    m_deviceSettingsButton = MakeButton(tr("Device Settings"), "deviceSettingsButton", this);
+    m_demonstrationButton = MakeButton(tr("Demonstration"), "demonstrationButton", this);
+    left->addWidget(m_deviceSettingsButton);
+    left->addWidget(m_demonstrationButton);
+    left->addStretch(1);
+    m_clearListButton = MakeButton(tr("Clear Operation List"), "clearOperationListButton", this);
+    left->addWidget(m_clearListButton);
+
+    m_sheet = new CPropertySheet(this);
+    m_sheet->setObjectName(QStringLiteral("sheet"));
+    m_sheet->setMinimumSize(640, 360);
+
+    auto* listLabel = new QLabel(tr("Operation List:"), this);
+    m_opList = new COperationLog(this);
+    m_opList->setObjectName(QStringLiteral("operationList"));
+    m_opList->setAccessibleName(listLabel->text());
+    listLabel->setBuddy(m_opList);
+    m_opList->setMinimumHeight(140);
+
+    grid->addLayout(left, 0, 0);
+    grid->addWidget(m_sheet, 0, 1);
+    grid->addWidget(listLabel, 1, 0, 1, 2);
+    grid->addWidget(m_opList, 2, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(0, 3);
+    grid->setRowStretch(2, 1);
+
+    connect(m_connectButton, &QPushButton::clicked, this, &CReaderDlg::OnConnect);
+    connect(m_disconnectButton, &QPushButton::clicked, this, &CReaderDlg::OnDisconnect);
+    connect(m_updateSettingsButton, &QPushButton::clicked, this, &CReaderDlg::OnUpdateSettings);
+    connect(m_deviceSettingsButton, &QPushButton::clicked, this, &CReaderDlg::OnDeviceSettings);
+    connect(m_demonstrationButton, &QPushButton::clicked, this, &CReaderDlg::OnDemonstration);
+    connect(m_clearListButton, &QPushButton::clicked, this, &CReaderDlg::OnClearOperationList);
+}
+
+// ---- the port ----
+
+void CReaderDlg::OpenPortIfClosed() {
+    if (m_serial.GetPortOpen())
+        return;
+    m_serial.SetPortOpen(true);
+    if (!m_serial.GetPortOpen())
+        ReportOpenFailure();
+}
+
+void CReaderDlg::ReportOpenFailure() {
+    QString cause = m_serial.LastErrorText();
+    const QString hint = OpenFailureHint(m_serial.LastOpenFailure());
+    if (!hint.isEmpty())
+        cause = cause.isEmpty() ? hint : cause + QStringLiteral(" (") + hint + QLatin1Char(')');
+    AddOperationLine(QStringLiteral("Cannot open %1: %2").arg(m_serial.Device(), cause));
+}
+
+void CReaderDlg::ClosePortIfOpen() {
+    if (m_serial.GetPortOpen())
+        m_serial.SetPortOpen(false);
+}
+
+void CReaderDlg::SendRequest(ByteView frame) {
+    ::SendRequest(*this, *this, frame);
+}
+
+void CReaderDlg::WriteToLine(ByteView frame) {
+    m_serial.SetOutput(
+        QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size())));
+}
+
+void CReaderDlg::OnComm() {
+    QByteArray input;
+    if (m_serial.GetCommEvent() == CMSComm::kEvReceive)
+        input = m_serial.GetInput();
+    DispatchResponse(*this, *this,
+                     ByteView(reinterpret_cast<const std::uint8_t*>(input.constData()),
+                              static_cast<std::size_t>(input.size())));
+}
+
+void CReaderDlg::OnDeviceLost(const QString& text) {
+    AddOperationLine(
+        QStringLiteral("Serial device %1 was lost (%2); the port is closed. Check the cable or "
+                       "adapter and try again.")
+            .arg(m_serial.Device(), text));
+}
+
+// ---- the log and messages ----
+
+void CReaderDlg::AddOperationLine(const QString& text) {
+    m_opList->AddOperationLine(text);
+}
+
+void CReaderDlg::AddOperationLine(const std::string& text) {
+    AddOperationLine(QString::fromStdString(text));
+}
+
+void CReaderDlg::ShowMessage(const std::string& text) {
+    ::ShowMessage(this, QString::fromStdString(text));
+}
+
+void CReaderDlg::OnClearOperationList() {
+    m_opList->DeleteAllItems();
+}
+
+void CReaderDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+// ---- connect, disconnect, update settings ----
+
+void CReaderDlg::OnConnect() {
+    m_connectTimer.start(s_connectTimeoutMs);
+    const QString portText = m_portList->currentText();
+    const std::optional<QString> device = DeviceForPortText(portText);
+    const QString baudText = m_baudList->currentText();
+    const QString settings = baudText + QStringLiteral(",n,8,1");
+    if (!device || !CMSComm::ParseSettings(settings)) {
+        // Typed text that names no port or no baud rate opens nothing; the time-out follows.
+        AddOperationLine(QStringLiteral("Failed to Open Comm Port!"));
+        AddOperationLine(!device ? QStringLiteral("\"%1\" is not a port: choose COM1 .. COM10, "
+                                                  "Simulator or a device path such as "
+                                                  "/dev/ttyUSB0.")
+                                       .arg(portText)
+                                 : QStringLiteral("\"%1\" is not a baud rate.").arg(baudText));
+        return;
+    }
+    if (auto number = ComPortNumber(portText))
+        m_serial.SetCommPort(static_cast<short>(*number));
+    else
+        m_serial.SetDevice(*device);
+    OpenPortIfClosed();
+    if (!m_serial.GetPortOpen()) {
+        AddOperationLine(QStringLiteral("Failed to Open Comm Port!"));
+        return;
+    }
+    m_serial.SetSettings(settings);
+    m_serial.SetInputMode(1);
+    m_serial.SetRThreshold(1);
+    m_serial.SetInputLen(0);
+    m_serial.GetInput();
+    m_waitHandshake = 1;
+    m_connectButton->setEnabled(false);
+    SendRequest(BuildStop());
+}
+
+void CReaderDlg::OnConnectTimer() {
+    m_connectTimer.stop();
+    ClosePortIfOpen();
+    m_connectButton->setEnabled(true);
+    // A version answer that never came ends the attempt too; one that comes later is not taken.
+    m_waitVersion = 0;
+    ::ShowMessage(this, QStringLiteral("Failed to Connect Device!"));
+}
+
+void CReaderDlg::OnHandshakeDone() {
+    m_connected = 1;
+    m_connectButton->setEnabled(false);
+    m_disconnectButton->setEnabled(true);
+    m_deviceSettingsButton->setEnabled(true);
+    m_demonstrationButton->setEnabled(false);
+    m_sheetReady = 1;
+    ShowGroup({m_identify.get(), m_read.get()});
+    m_demonstrationShown = 1;
+}
+
+void CReaderDlg::OnDisconnect() {
+    m_connectButton->setEnabled(true);
+    m_disconnectButton->setEnabled(false);
+    m_updateSettingsButton->setEnabled(false);
+    m_opList->DeleteAllItems();
+    m_identify->m_tagText.clear();
+    OpenPortIfClosed();
+    m_connected = 0;
+    m_sheetReady = 0;
+    if (m_settingsShown == 1 || m_demonstrationShown == 1) {
+        ShowGroup({m_start.get()});
+        m_settingsShown = 0;
+        m_demonstrationShown = 0;
+    }
+    SendRequest(BuildMultiStart());
+    m_connectButton->setEnabled(true);
+    m_disconnectButton->setEnabled(false);
+    m_updateSettingsButton->setEnabled(false);
+    ClosePortIfOpen();
+}
+
+void CReaderDlg::OnUpdateSettings() {
+    OpenPortIfClosed();
+    m_sheetReady = 0;
+    if (m_settingsShown == 0)
+        return;
+    ShowGroup({m_start.get()});
+    SendRequest(BuildMultiStart());
+    ClosePortIfOpen();
+    m_updateSettingsButton->setEnabled(false);
+    m_connectButton->setEnabled(true);
+    m_disconnectButton->setEnabled(false);
+    m_settingsShown = 0;
+    m_connected = 0;
+}
+
+// ---- page groups ----
+
+void CReaderDlg::ShowGroup(const std::vector<CPropertyPage*>& pages) {
+    m_sheet->SetPages(pages);
+}
+
+void CReaderDlg::OnDemonstration() {
+    if (m_sheetReady != 1)
+        return;
+    m_updateSettingsButton->setEnabled(false);
+    m_demonstrationButton->setEnabled(false);
+    m_deviceSettingsButton->setEnabled(true);
+    m_settingsShown = 0;
+    if (m_demonstrationShown == 1)
+        return;
+    ShowGroup({m_identify.get(), m_read.get()});
+    m_demonstrationShown = 1;
+}
+
+void CReaderDlg::OnDeviceSettings() {
+    if (m_sheetReady != 1)
+        return;
+    m_updateSettingsButton->setEnabled(true);
+    m_deviceSettingsButton->setEnabled(false);
+    m_demonstrationButton->setEnabled(true);
+    m_demonstrationShown = 0;
+    if (m_settingsShown == 1)
+        return;
+    ShowGroup({m_workmode.get(), m_parameter.get()});
+    m_settingsShown = 1;
+    OpenPortIfClosed();
+    SendRequest(BuildStop());
+    ClosePortIfOpen();
+    m_workmode->OnGetSettings();
+}

@@ -1,0 +1,108 @@
+// CReaderDlg: the main window, and the owner of everything that outlives one handler.
+//
+//   CReaderDlg   the window: port settings, page-group buttons, the page host and the operation
+//                list. It owns the serial control (m_serial), the receive buffer and the
+//                pending-operation state (inherited from CReaderState), and the five page objects.
+//   CMSComm      the serial control; its receive event runs DispatchResponse.
+//   DispatchResponse (protocol/) recognises every answer and calls back into this window
+//                through IReaderHost, which forwards page operations to the pages.
+//   Pages        CStart, CIdentify, CRead, CWorkmode, CParameter: they reach this window and act
+//                on its members; their controls live only while their group is in the sheet.
+#pragma once
+
+#include "link/cmscomm.h"
+#include "protocol/readerhost.h"
+#include "protocol/readerstate.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QMenuBar;
+class QPushButton;
+class COperationLog;
+class CPropertySheet;
+class CPropertyPage;
+class CStart;
+class CIdentify;
+class CRead;
+class CWorkmode;
+class CParameter;
+
+class CReaderDlg : public QDialog, public CReaderState, public IReaderHost {
+    Q_OBJECT
+public:
+    // Period of the connect timer. Tests shorten it.
+    static inline int s_connectTimeoutMs = 3000;
+
+    explicit CReaderDlg(QWidget* parent = nullptr);
+    ~CReaderDlg() override;
+
+    // The serial control and the two port steps used around every exchange.
+    CMSComm m_serial;
+    void OpenPortIfClosed();
+    void ClosePortIfOpen() override;
+    // Hands one request frame to the line and empties the receive buffer.
+    void SendRequest(ByteView frame);
+    void AddOperationLine(const QString& text);
+
+    // Operator actions of the main window.
+    void OnConnect();
+    void OnDisconnect();
+    void OnUpdateSettings();
+    void OnDeviceSettings();
+    void OnDemonstration();
+    void OnClearOperationList();
+    void OnAbout();
+
+    // Page groups.
+    int m_demonstrationShown = 0;
+    int m_settingsShown = 0;
+
+    CStart& StartPage() { return *m_start; }
+    CIdentify& IdentifyPage() { return *m_identify; }
+    CRead& ReadPage() { return *m_read; }
+    CWorkmode& WorkmodePage() { return *m_workmode; }
+    CParameter& ParameterPage() { return *m_parameter; }
+    CPropertySheet& Sheet() { return *m_sheet; }
+    COperationLog& OperationList() { return *m_opList; }
+    QTimer& ConnectTimer() { return m_connectTimer; }
+
+    // IReaderHost.
+    void WriteToLine(ByteView frame) override;
+    void AddOperationLine(const std::string& text) override;
+    void ShowMessage(const std::string& text) override;
+    void KillConnectTimer() override { m_connectTimer.stop(); }
+    void StartConnectTimer() override { m_connectTimer.start(s_connectTimeoutMs); }
+    void OnHandshakeDone() override;
+
+private:
+    void BuildWindow();
+    void ShowGroup(const std::vector<CPropertyPage*>& pages);
+    void OnConnectTimer();
+    void OnComm();
+    void OnDeviceLost(const QString& text);
+    void ReportOpenFailure();
+
+    std::unique_ptr<CStart> m_start;
+    std::unique_ptr<CIdentify> m_identify;
+    std::unique_ptr<CRead> m_read;
+    std::unique_ptr<CWorkmode> m_workmode;
+    std::unique_ptr<CParameter> m_parameter;
+
+    QMenuBar* m_menuBar = nullptr;
+    QComboBox* m_portList = nullptr;
+    QComboBox* m_baudList = nullptr;
+    QPushButton* m_connectButton = nullptr;
+    QPushButton* m_disconnectButton = nullptr;
+    QPushButton* m_updateSettingsButton = nullptr;
+    QPushButton* m_deviceSettingsButton = nullptr;
+    QPushButton* m_demonstrationButton = nullptr;
+    QPushButton* m_clearListButton = nullptr;
+    CPropertySheet* m_sheet = nullptr;
+    COperationLog* m_opList = nullptr;
+    QTimer m_connectTimer;
+};
