@@ -10,6 +10,7 @@
 #include "pages/cworkmode.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
+#include "ui/controls.h"
 #include "ui/coperationlog.h"
 #include "ui/cpropertysheet.h"
 #include "ui/messagebox.h"
@@ -23,24 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton* MakeButton(const QString& caption, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QComboBox* MakeList(const char* name, QLabel* label, QWidget* parent) {
-    auto* list = new QComboBox(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
-    label->setBuddy(list);
-    // A combo box is otherwise announced by its current text.
-    list->setAccessibleName(label->text());
-    return list;
-}
 
 QString OpenFailureHint(OpenFailure failure) {
     switch (failure) {
@@ -107,12 +90,14 @@ void CReaderDlg::BuildWindow() {
     auto* portGroup = new QGroupBox(tr("Port Settings"), this);
     auto* portGrid = new QGridLayout(portGroup);
     auto* portLabel = new QLabel(tr("Port No."), portGroup);
-    m_portList = MakeList("portList", portLabel, portGroup);
+    m_portList = MakeList(QStringLiteral("portList"), portLabel, portGroup);
     auto* baudLabel = new QLabel(tr("Baud Rate"), portGroup);
-    m_baudList = MakeList("baudList", baudLabel, portGroup);
-    m_connectButton = MakeButton(tr("Connect"), "connectButton", portGroup);
-    m_disconnectButton = MakeButton(tr("Disconnect"), "disconnectButton", portGroup);
-    m_updateSettingsButton = MakeButton(tr("Update Settings"), "updateSettingsButton", portGroup);
+    m_baudList = MakeList(QStringLiteral("baudList"), baudLabel, portGroup);
+    m_connectButton = MakeButton(tr("Connect"), QStringLiteral("connectButton"), portGroup);
+    m_disconnectButton =
+        MakeButton(tr("Disconnect"), QStringLiteral("disconnectButton"), portGroup);
+    m_updateSettingsButton =
+        MakeButton(tr("Update Settings"), QStringLiteral("updateSettingsButton"), portGroup);
     portGrid->addWidget(portLabel, 0, 0);
     portGrid->addWidget(m_portList, 0, 1);
     portGrid->addWidget(baudLabel, 1, 0);
@@ -124,12 +109,15 @@ void CReaderDlg::BuildWindow() {
     portGrid->addWidget(m_updateSettingsButton, 3, 0, 1, 2);
     left->addWidget(portGroup);
     left->addSpacing(12);
-    m_deviceSettingsButton = MakeButton(tr("Device Settings"), "deviceSettingsButton", this);
-    m_demonstrationButton = MakeButton(tr("Demonstration"), "demonstrationButton", this);
+    m_deviceSettingsButton =
+        MakeButton(tr("Device Settings"), QStringLiteral("deviceSettingsButton"), this);
+    m_demonstrationButton =
+        MakeButton(tr("Demonstration"), QStringLiteral("demonstrationButton"), this);
     left->addWidget(m_deviceSettingsButton);
     left->addWidget(m_demonstrationButton);
     left->addStretch(1);
-    m_clearListButton = MakeButton(tr("Clear Operation List"), "clearOperationListButton", this);
+    m_clearListButton =
+        MakeButton(tr("Clear Operation List"), QStringLiteral("clearOperationListButton"), this);
     left->addWidget(m_clearListButton);
 
     m_sheet = new CPropertySheet(this);

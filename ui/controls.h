@@ -1,0 +1,41 @@
+// Making controls the same way everywhere: an object name for automation and tests, and an
+// accessible name for screen readers (a box or list is named after its label, which becomes its
+// buddy; Qt would otherwise announce a combo box by its current text).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent);
+QRadioButton* MakeRadio(const QString& caption, const QString& name, QWidget* parent);
+QCheckBox* MakeCheck(const QString& caption, const QString& name, QWidget* parent);
+// An editable drop-down list with unsorted entries, named after its label. accessibleName
+// overrides the label's text where two labels read the same ("RS-232 Baud Rate").
+QComboBox* MakeList(const QString& name, QLabel* label, QWidget* parent,
+                    const QStringList& entries = {}, const QString& accessibleName = {});
+// A one-line box named after its label.
+QLineEdit* MakeBox(const QString& name, QLabel* label, QWidget* parent,
+                   const QString& accessibleName = {});
+
+// Form transfer of one integer box: to the control writes the number; from the control reads a
+// signed decimal integer, and when the box holds none shows "请键入一个整数。", puts the focus
+// there and returns false, so the caller stops its transfer at that box.
+bool ExchangeInt(bool fromControls, QLineEdit* box, int& member);
+// Reads a box as a signed decimal integer; text that is not a number reads as 0.
+int IntOrZero(const QLineEdit* box);
+// Form transfer of a radio group: index of the checked radio, -1 for none.
+void ExchangeRadio(bool fromControls, const QList<QRadioButton*>& radios, int& member);
+void ExchangeCheck(bool fromControls, QCheckBox* box, int& member);
+// The text of the selected entry of a list; a list with no selected entry gives its edit text.
+QString ListText(const QComboBox* list);
+// Selects the entry with exactly this text, or no entry when there is none.
+void SelectListText(QComboBox* list, const QString& text);
