@@ -1,8 +1,12 @@
 #include "ui/cpropertypage.h"
 
+#include "ui/cpropertysheet.h"
+
 #include <QVBoxLayout>
 
 CPropertyPage::~CPropertyPage() {
+    if (m_sheet)
+        m_sheet->Forget(this);
     DestroyWindow();
 }
 

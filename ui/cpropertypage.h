@@ -44,4 +44,5 @@ private:
 
     QString m_caption;
     QPointer<QWidget> m_window;
+    class CPropertySheet* m_sheet = nullptr; // the sheet that holds the page, if any
 };

@@ -17,8 +17,12 @@ CPropertySheet::~CPropertySheet() {
 
 void CPropertySheet::Clear() {
     m_filling = true;
-    for (CPropertyPage* page : m_pages)
+    for (CPropertyPage* page : m_pages) {
+        if (!page)
+            continue;
         page->DestroyWindow();
+        page->m_sheet = nullptr;
+    }
     while (count() > 0) {
         QWidget* container = widget(0);
         removeTab(0);
@@ -38,6 +42,8 @@ void CPropertySheet::SetPages(const std::vector<CPropertyPage*>& pages) {
         addTab(container, page->Caption());
     }
     m_pages = pages;
+    for (CPropertyPage* page : m_pages)
+        page->m_sheet = this;
     setCurrentIndex(0);
     m_filling = false;
     if (!m_pages.empty())
@@ -53,9 +59,17 @@ void CPropertySheet::Activate(int index) {
     if (index < 0 || index >= static_cast<int>(m_pages.size()))
         return;
     CPropertyPage* page = m_pages[index];
+    if (!page)
+        return;
     if (!page->HasWindow()) {
         page->CreateWindow(widget(index));
         page->OnInitDialog();
     }
     page->OnSetActive();
+}
+
+void CPropertySheet::Forget(CPropertyPage* page) {
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (m_pages[i] == page)
+            m_pages[i] = nullptr;
 }

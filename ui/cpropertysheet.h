@@ -22,6 +22,9 @@ public:
     // Makes page number index the active tab, as a click on its tab does.
     void SetActivePage(int index) { setCurrentIndex(index); }
 
+    // A page that goes away before the sheet leaves it.
+    void Forget(CPropertyPage* page);
+
 private:
     void Activate(int index);
     void Clear();
