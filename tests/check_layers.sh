@@ -7,7 +7,6 @@ set -u
 top=${1:-.}
 cd "$top" || exit 2
 bad=0
-report() { echo "layering: $1"; bad=1; }
 for f in protocol/*.h protocol/*.cpp; do
   [ -e "$f" ] || continue
   grep -nE '^\s*#\s*include\s*[<"]' "$f" | grep -vE '#\s*include\s*"protocol/|#\s*include\s*<[a-z_]+(\.h)?>' \
