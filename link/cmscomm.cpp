@@ -2,31 +2,34 @@
 
 #include "link/portnames.h"
 #include "link/serialportbackend.h"
+#include "link/simulatorbackend.h"
 
 #include <QStringList>
 
 namespace {
 
-std::unique_ptr<ICommBackend> MakeDeviceBackend(const QString& device) {
+std::unique_ptr<ICommBackend> MakeBackendFor(const QString& device) {
+    if (device == kSimulatorPort)
+        return std::make_unique<CSimulatorBackend>();
     return std::make_unique<CSerialPortBackend>(device);
 }
 
 } // namespace
 
-CMSComm::CMSComm(QObject* parent) : QObject(parent), m_factory(MakeDeviceBackend) {
+CMSComm::CMSComm(QObject* parent) : QObject(parent), m_factory(MakeBackendFor) {
     m_device = DeviceForComPort(m_commPort);
 }
 
 CMSComm::~CMSComm() {
-    if (m_backend)
-        m_backend->Close();
+    for (auto& [device, backend] : m_backends)
+        backend->Close();
 }
 
 void CMSComm::SetBackendFactory(BackendFactory factory) {
     SetPortOpen(false);
     m_factory = std::move(factory);
-    m_backend.reset();
-    m_backendDevice.clear();
+    m_backend = nullptr;
+    m_backends.clear();
 }
 
 void CMSComm::SetCommPort(short port) {
@@ -68,19 +71,31 @@ std::optional<LineSettings> CMSComm::ParseSettings(const QString& settings) {
 }
 
 void CMSComm::MakeBackend() {
-    if (m_backend && m_backendDevice == m_device)
+    auto found = m_backends.find(m_device);
+    if (found != m_backends.end() && found->second.get() == m_backend)
         return;
     if (m_backend)
         m_backend->Close();
-    m_backend = m_factory(m_device);
-    m_backendDevice = m_device;
-    if (!m_backend)
-        return;
-    connect(m_backend.get(), &ICommBackend::DataReady, this, &CMSComm::OnDataReady);
-    connect(m_backend.get(), &ICommBackend::DeviceLost, this, [this](const QString& text) {
-        m_pending.clear();
-        emit DeviceLost(text);
-    });
+    if (found == m_backends.end()) {
+        std::unique_ptr<ICommBackend> made = m_factory(m_device);
+        if (!made) {
+            m_backend = nullptr;
+            return;
+        }
+        ICommBackend* backend = made.get();
+        connect(backend, &ICommBackend::DataReady, this, [this, backend] {
+            if (backend == m_backend)
+                OnDataReady();
+        });
+        connect(backend, &ICommBackend::DeviceLost, this, [this, backend](const QString& text) {
+            if (backend != m_backend)
+                return;
+            m_pending.clear();
+            emit DeviceLost(text);
+        });
+        found = m_backends.emplace(m_device, std::move(made)).first;
+    }
+    m_backend = found->second.get();
 }
 
 bool CMSComm::GetPortOpen() const {

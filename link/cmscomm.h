@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -29,7 +30,7 @@ public:
     // Replaces how back-ends are made for a device name (tests, the simulator entry).
     void SetBackendFactory(BackendFactory factory);
     // The back-end of the current device, made on first use (nullptr before any device is set).
-    ICommBackend* Backend() { return m_backend.get(); }
+    ICommBackend* Backend() { return m_backend; }
 
     // Port 1 .. 10 opens /dev/ttyS0 .. /dev/ttyS9. Takes effect at the next open.
     void SetCommPort(short port);
@@ -70,8 +71,10 @@ private:
     void OnDataReady();
 
     BackendFactory m_factory;
-    std::unique_ptr<ICommBackend> m_backend;
-    QString m_backendDevice;
+    // Every back-end made so far, by device name: a device keeps its back-end (and the simulator
+    // its reader's memory and tags) while the operator switches ports.
+    std::map<QString, std::unique_ptr<ICommBackend>> m_backends;
+    ICommBackend* m_backend = nullptr;
     QString m_device;
     short m_commPort = 1;
     QString m_settings = QStringLiteral("9600,n,8,1");

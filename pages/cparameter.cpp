@@ -1,10 +1,492 @@
 #include "pages/cparameter.h"
 
+#include "protocol/commands.h"
+#include "ui/controls.h"
 #include "ui/creaderdlg.h"
+#include "ui/messagebox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kMaxPower = 150;
+
+// Antenna mode 1 drives antenna 1 alone; 4 switches over the antennas of the enable mask.
+constexpr std::uint8_t kAntennaModeSingle = 1;
+constexpr std::uint8_t kAntennaModeMulti = 4;
+
+const QString kPowerRefused = QStringLiteral("Power: 0 - 150");
+const QString kNoAntenna = QStringLiteral("No Antenna Selected!");
+const QString kNoFixedChannel =
+    QStringLiteral("No Fixed Frequency Channel Selected! Choose a channel from 1---902.5MHz to "
+                   "50--927.0MHz.");
+
+QStringList ChannelLabels() {
+    QStringList labels;
+    for (int n = 1; n <= kChannelCount; ++n)
+        labels << QString::fromStdString(ChannelLabel(n));
+    return labels;
+}
+
+// Fifty channel boxes share the page with the other groups; small margins and spacing keep it
+// compact.
+template <class Layout> Layout* Tight(Layout* layout, int margin, int spacing) {
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+} // namespace
+
+// Watches right-button presses on the page and its controls and lets every one of them through.
+class CParameter::CRightButtonFilter : public QObject {
+public:
+    CRightButtonFilter(CParameter& page, QObject* parent) : QObject(parent), m_page(page) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::RightButton)
+                m_page.OnRightButtonDown(mouse->timestamp(), mouse->globalPosition().toPoint());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CParameter& m_page;
+};
 
 CParameter::CParameter(CReaderDlg& dlg)
     : CPropertyPage(QStringLiteral("Reader Parameters")), m_dlg(dlg) {}
 
+// ---- controls ----
+
 void CParameter::BuildControls(QWidget* page) {
-    (void)page;
+    auto* outer = Tight(new QVBoxLayout(page), 4, 4);
+    auto* top = new QHBoxLayout;
+    BuildTopRow(page, top);
+    outer->addLayout(top);
+    BuildFrequencySettings(page, outer);
+    outer->addStretch(1);
+
+    // Every press reaches the filter first, whichever control it lands on. Drop-down popups are
+    // windows of their own and stay out.
+    auto* filter = new CRightButtonFilter(*this, page);
+    page->installEventFilter(filter);
+    for (QWidget* child : page->findChildren<QWidget*>())
+        if (!child->isWindow())
+            child->installEventFilter(filter);
+}
+
+void CParameter::BuildTopRow(QWidget* page, QHBoxLayout* row) {
+    auto* powerGroup = new QGroupBox(QStringLiteral("Power"), page);
+    powerGroup->setObjectName(QStringLiteral("powerGroup"));
+    auto* powerRow = Tight(new QHBoxLayout(powerGroup), 6, 4);
+    auto* powerLabel = new QLabel(QStringLiteral("Power"), powerGroup);
+    m_powerBox = MakeBox(QStringLiteral("powerBox"), powerLabel, powerGroup);
+    powerRow->addWidget(powerLabel);
+    powerRow->addWidget(m_powerBox, 1);
+    powerRow->addWidget(new QLabel(QStringLiteral("1-150"), powerGroup));
+    row->addWidget(powerGroup, 1);
+
+    auto* antennaGroup = new QGroupBox(QStringLiteral("Antenna Settings"), page);
+    antennaGroup->setObjectName(QStringLiteral("antennaGroup"));
+    auto* antennaGrid = Tight(new QGridLayout(antennaGroup), 6, 2);
+    for (int k = 0; k < 4; ++k) {
+        m_antennaChecks[k] = MakeCheck(QStringLiteral("Antenna%1").arg(k + 1),
+                                       QStringLiteral("antenna%1Check").arg(k + 1), antennaGroup);
+        antennaGrid->addWidget(m_antennaChecks[k], k / 2, k % 2);
+    }
+    row->addWidget(antennaGroup, 1);
+
+    auto* modeGroup = new QGroupBox(QStringLiteral("Read Tag Mode"), page);
+    modeGroup->setObjectName(QStringLiteral("readTagModeGroup"));
+    auto* modeColumn = Tight(new QVBoxLayout(modeGroup), 6, 2);
+    m_singleTagRadio =
+        MakeRadio(QStringLiteral("Single Tag"), QStringLiteral("singleTagRadio"), modeGroup);
+    m_multiTagRadio =
+        MakeRadio(QStringLiteral("Multi Tag"), QStringLiteral("multiTagRadio"), modeGroup);
+    modeColumn->addWidget(m_singleTagRadio);
+    modeColumn->addWidget(m_multiTagRadio);
+    row->addWidget(modeGroup, 1);
+}
+
+void CParameter::BuildFrequencySettings(QWidget* page, QVBoxLayout* column) {
+    auto* settingsGroup = new QGroupBox(QStringLiteral("Frequency Settings"), page);
+    settingsGroup->setObjectName(QStringLiteral("frequencySettingsGroup"));
+    auto* settingsColumn = Tight(new QVBoxLayout(settingsGroup), 4, 4);
+
+    auto* firstLine = new QHBoxLayout;
+    firstLine->setSpacing(4);
+    auto* hoppingGroup =
+        new QGroupBox(QStringLiteral("Frequency-Hopping Settings "), settingsGroup);
+    hoppingGroup->setObjectName(QStringLiteral("frequencyHoppingGroup"));
+    auto* hoppingRow = Tight(new QHBoxLayout(hoppingGroup), 6, 4);
+    m_fixedRadio = MakeRadio(QStringLiteral("Fixed Frequency"),
+                             QStringLiteral("fixedFrequencyRadio"), hoppingGroup);
+    m_channelList = MakeList(QStringLiteral("channelList"), nullptr, hoppingGroup, ChannelLabels(),
+                             QStringLiteral("Fixed Frequency Channel"));
+    m_channelList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_channelList->setMinimumContentsLength(12);
+    m_hoppingRadio = MakeRadio(QStringLiteral("Hopping Frequency"),
+                               QStringLiteral("hoppingFrequencyRadio"), hoppingGroup);
+    hoppingRow->addWidget(m_fixedRadio);
+    hoppingRow->addWidget(m_channelList, 1);
+    hoppingRow->addWidget(m_hoppingRadio);
+    firstLine->addWidget(hoppingGroup, 1);
+
+    auto* defaultButton =
+        MakeButton(QStringLiteral("Default"), QStringLiteral("parameterDefaultButton"), page);
+    auto* getButton = MakeButton(QStringLiteral("Get Settings"),
+                                 QStringLiteral("parameterGetSettingsButton"), page);
+    auto* setButton = MakeButton(QStringLiteral("Set Settings"),
+                                 QStringLiteral("parameterSetSettingsButton"), page);
+    firstLine->addWidget(defaultButton);
+    firstLine->addWidget(getButton);
+    firstLine->addWidget(setButton);
+    settingsColumn->addLayout(firstLine);
+
+    m_bandGroup = new QGroupBox(QStringLiteral("Frequency Band"), settingsGroup);
+    m_bandGroup->setObjectName(QStringLiteral("frequencyBandGroup"));
+    auto* bandGrid = Tight(new QGridLayout(m_bandGroup), 4, 0);
+    bandGrid->setHorizontalSpacing(2);
+    for (int i = 0; i < kChannelCount; ++i) {
+        m_channelChecks[i] = MakeCheck(QStringLiteral("Freq%1").arg(i + 1),
+                                       QStringLiteral("freq%1Check").arg(i + 1), m_bandGroup);
+        bandGrid->addWidget(m_channelChecks[i], i / 10, i % 10);
+    }
+    settingsColumn->addWidget(m_bandGroup);
+    column->addWidget(settingsGroup);
+
+    QObject::connect(m_fixedRadio, &QRadioButton::clicked, page, [this] { OnRadioFixed(); });
+    QObject::connect(m_hoppingRadio, &QRadioButton::clicked, page, [this] { OnRadioHopping(); });
+    QObject::connect(m_channelList, &QComboBox::currentTextChanged, page,
+                     [this] { m_channelListText = ListText(m_channelList); });
+    QObject::connect(defaultButton, &QPushButton::clicked, page, [this] { OnDefault(); });
+    QObject::connect(getButton, &QPushButton::clicked, page, [this] { OnGetSettings(); });
+    QObject::connect(setButton, &QPushButton::clicked, page, [this] { OnSetSettings(); });
+}
+
+void CParameter::OnInitDialog() {
+    CPropertyPage::OnInitDialog();
+
+    SelectFixedChannel(1);
+    EnableChannelList(false);
+
+    // The start values; the other antennas and channels and both modes keep what they hold.
+    m_power = 140;
+    m_antennas[0] = 1;
+    for (int n : kDefaultSixChannels)
+        m_channels[n - 1] = 1;
+    UpdateData(false);
+
+    OnGetSettings();
+}
+
+bool CParameter::UpdateData(bool fromControls) {
+    if (!HasWindow())
+        return true;
+    ExchangeRadio(fromControls, {m_fixedRadio, m_hoppingRadio}, m_freqMode);
+    if (!ExchangeInt(fromControls, m_powerBox, m_power))
+        return false;
+    for (int i = 0; i < kChannelCount; ++i)
+        ExchangeCheck(fromControls, m_channelChecks[i], m_channels[i]);
+    for (int k = 0; k < 4; ++k)
+        ExchangeCheck(fromControls, m_antennaChecks[k], m_antennas[k]);
+    ExchangeRadio(fromControls, {m_singleTagRadio, m_multiTagRadio}, m_readMode);
+    return true;
+}
+
+// ---- the frequency controls ----
+
+int CParameter::SelectedFixedChannel() const {
+    const QString text = HasWindow() ? ListText(m_channelList) : m_channelListText;
+    return ChannelForLabel(text.toStdString()).value_or(0);
+}
+
+void CParameter::SelectFixedChannel(int n) {
+    const QString label =
+        n >= 1 && n <= kChannelCount ? QString::fromStdString(ChannelLabel(n)) : QString();
+    if (HasWindow())
+        SelectListText(m_channelList, label);
+    m_channelListText = label;
+}
+
+void CParameter::EnableChannelList(bool on) {
+    if (HasWindow())
+        m_channelList->setEnabled(on);
+}
+
+void CParameter::EnableChannelChecks(bool on) {
+    if (!HasWindow())
+        return;
+    for (QCheckBox* check : m_channelChecks)
+        check->setEnabled(on);
+}
+
+void CParameter::OnRadioFixed() {
+    EnableChannelChecks(false);
+    EnableChannelList(true);
+}
+
+void CParameter::OnRadioHopping() {
+    EnableChannelChecks(true);
+    EnableChannelList(false);
+}
+
+// ---- the channel menu ----
+
+void CParameter::OnRightButtonDown(unsigned long timestamp, const QPoint& globalPos) {
+    // A press the control under the cursor ignores travels on to its parents; open once.
+    if (m_seenPress && timestamp == m_lastPressTimestamp && globalPos == m_lastPressPos)
+        return;
+    m_seenPress = true;
+    m_lastPressTimestamp = timestamp;
+    m_lastPressPos = globalPos;
+    ShowChannelMenu(globalPos);
+}
+
+bool CParameter::ShowChannelMenu(const QPoint& globalPos) {
+    if (!HasWindow())
+        return false;
+    QWidget* page = Window();
+    const QPoint cursor = page->mapFromGlobal(globalPos);
+    const QPoint corner = m_bandGroup->mapTo(page, QPoint(0, 0));
+    // Strictly inside: a point on the group's outermost pixel row or column does not count, nor
+    // does one past its last.
+    const bool inside = corner.x() < cursor.x() && cursor.x() < corner.x() + m_bandGroup->width() &&
+                        corner.y() < cursor.y() && cursor.y() < corner.y() + m_bandGroup->height();
+    if (!inside)
+        return false;
+
+    if (m_channelMenu)
+        m_channelMenu->close();
+    auto* menu = new QMenu(QStringLiteral("选择频点"), page);
+    menu->setObjectName(QStringLiteral("channelMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* six = menu->addAction(QStringLiteral("选择六个频点"));
+    six->setObjectName(QStringLiteral("selectSixChannelsAction"));
+    QAction* all = menu->addAction(QStringLiteral("选择全部频点"));
+    all->setObjectName(QStringLiteral("selectAllChannelsAction"));
+    QAction* none = menu->addAction(QStringLiteral("取消全部频点"));
+    none->setObjectName(QStringLiteral("clearAllChannelsAction"));
+    QObject::connect(six, &QAction::triggered, page, [this] { OnSelectSixChannels(); });
+    QObject::connect(all, &QAction::triggered, page, [this] { OnSelectAllChannels(); });
+    QObject::connect(none, &QAction::triggered, page, [this] { OnClearAllChannels(); });
+    m_channelMenu = menu;
+    menu->popup(globalPos);
+    return true;
+}
+
+QMenu* CParameter::ChannelMenu() const {
+    return m_channelMenu;
+}
+
+void CParameter::SetChannelsIfHopping(const ChannelFlags& flags) {
+    // A transfer stopped at the power box leaves the members behind it stale; writing them back
+    // would undo what the operator clicked, so the command ends there.
+    if (!UpdateData(true))
+        return;
+    if (m_freqMode != 1)
+        return;
+    m_channels = flags;
+    UpdateData(false);
+}
+
+void CParameter::OnSelectSixChannels() {
+    SetChannelsIfHopping(DefaultSixChannels());
+}
+
+void CParameter::OnSelectAllChannels() {
+    ChannelFlags all;
+    all.fill(1);
+    SetChannelsIfHopping(all);
+}
+
+void CParameter::OnClearAllChannels() {
+    SetChannelsIfHopping(ChannelFlags{});
+}
+
+// ---- Default, Get and Set ----
+
+void CParameter::OnDefault() {
+    if (m_dlg.m_connected != 1)
+        return;
+    // A prompt at the power box stops this transfer, but every member after it is set below.
+    UpdateData(true);
+    if (m_freqMode == 0) {
+        m_freqMode = 1;
+        EnableChannelList(false);
+        EnableChannelChecks(true);
+    }
+    m_power = 135;
+    m_antennas = {1, 0, 0, 0};
+    m_readMode = 0;
+    m_channels = DefaultSixChannels();
+    UpdateData(false);
+}
+
+void CParameter::ClearOtherPendingFlags() {
+    m_dlg.m_waitHandshake = 0;
+    m_dlg.m_waitVersion = 0;
+    m_dlg.m_waitIdentify = 0;
+    m_dlg.m_waitMultiIdentify = 0;
+    m_dlg.m_waitReadTag = 0;
+    m_dlg.m_waitWriteTag = 0;
+    m_dlg.m_waitInitTag = 0;
+    m_dlg.m_waitLockTag = 0;
+    m_dlg.m_waitDestroyTag = 0;
+    m_dlg.m_waitSetMode = 0;
+    m_dlg.m_waitGetMode = 0;
+    m_dlg.m_waitSetParams = 0;
+    m_dlg.m_waitGetParams = 0;
+}
+
+void CParameter::OnSetSettings() {
+    if (m_dlg.m_connected != 1)
+        return;
+    m_dlg.OpenPortIfClosed();
+    ClearOtherPendingFlags();
+    m_dlg.m_waitSetParams = 1;
+    m_dlg.m_setParamStep = 1;
+    SendPower();
+}
+
+void CParameter::OnGetSettings() {
+    if (m_dlg.m_connected != 1)
+        return;
+    m_dlg.OpenPortIfClosed();
+    ClearOtherPendingFlags();
+    m_dlg.m_waitGetParams = 1;
+    m_dlg.m_getParamStep = 1;
+    ReadPower();
+}
+
+// ---- requests ----
+
+void CParameter::Send(const Bytes& frame) {
+    m_dlg.SendRequest(frame);
+}
+
+void CParameter::Refuse(const QString& text) {
+    ShowMessage(&m_dlg, text);
+}
+
+// Each writer sends nothing when its form transfer stopped at a box without a whole number: the
+// prompt has told the operator, and the members it did not reach are not what the page shows.
+
+void CParameter::SendPower() {
+    if (!UpdateData(true))
+        return;
+    if (m_power > kMaxPower || m_power < 0) {
+        Refuse(kPowerRefused);
+        return;
+    }
+    Send(BuildPower(static_cast<std::uint8_t>(m_power)));
+}
+
+void CParameter::SendAntennas() {
+    if (!UpdateData(true))
+        return;
+    std::uint8_t mask = 0;
+    for (int k = 0; k < 4; ++k)
+        if (m_antennas[k] != 0)
+            mask |= static_cast<std::uint8_t>(1u << k);
+    if (mask == 0) {
+        Refuse(kNoAntenna);
+        return;
+    }
+    const std::uint8_t mode = mask == 0x01 ? kAntennaModeSingle : kAntennaModeMulti;
+    Send(BuildAntennas(mode, mask));
+}
+
+void CParameter::SendFixedChannel() {
+    if (!UpdateData(true))
+        return;
+    int channel = 0; // 0 tells the reader to hop
+    if (m_freqMode == 0) {
+        channel = SelectedFixedChannel();
+        // The reader needs a channel 1 .. 50 here; a list showing none is refused, not guessed.
+        if (channel == 0) {
+            Refuse(kNoFixedChannel);
+            return;
+        }
+    }
+    Send(BuildFixedChannel(static_cast<std::uint8_t>(channel)));
+}
+
+void CParameter::SendChannelMask() {
+    if (!UpdateData(true))
+        return;
+    Send(BuildChannelMask(EncodeChannelMask(m_channels)));
+}
+
+void CParameter::SendReadTagMode() {
+    if (!UpdateData(true))
+        return;
+    Send(BuildReadTagMode(m_readMode == 1 ? 1 : 0));
+}
+
+void CParameter::ReadPower() {
+    Send(BuildReadPower());
+}
+
+void CParameter::ReadFixedChannel() {
+    Send(BuildReadFixedChannel());
+}
+
+void CParameter::ReadChannelMask() {
+    Send(BuildReadChannelMask());
+}
+
+void CParameter::ReadAntennas() {
+    Send(BuildReadAntennas());
+}
+
+void CParameter::ReadReadTagMode() {
+    Send(BuildReadReadTagMode());
+}
+
+// ---- the read-back ----
+
+void CParameter::ShowReadBack() {
+    m_power = m_readBack[0];
+
+    const int fixedChannel = m_readBack[1];
+    if (fixedChannel == 0) {
+        m_freqMode = 1;
+        EnableChannelChecks(true);
+        EnableChannelList(false);
+        ChannelMask mask;
+        std::copy(m_readBack.begin() + 2, m_readBack.begin() + 2 + kChannelMaskSize, mask.begin());
+        m_channels = DecodeChannelMask(mask);
+    } else {
+        // The mask read back stays unshown; the check boxes keep their states.
+        m_freqMode = 0;
+        SelectFixedChannel(fixedChannel);
+        EnableChannelChecks(false);
+        EnableChannelList(true);
+    }
+
+    // Byte 9, the antenna mode, follows from the mask and is not shown.
+    for (int k = 0; k < 4; ++k)
+        m_antennas[k] = (m_readBack[10] >> k) & 1;
+
+    const int readMode = m_readBack[11];
+    m_readMode = readMode == 0 || readMode == 1 ? readMode : -1;
+
+    UpdateData(false);
 }

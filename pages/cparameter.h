@@ -1,17 +1,130 @@
-// The "Reader Parameters" page.
+// The "Reader Parameters" page: the reader's RF output power, the antennas in use, the read tag
+// mode and the frequency plan (one fixed channel, or hopping over a chosen set of the 50
+// channels).
+//
+// The page holds only its form values. Set Settings and Get Settings start five-request chains
+// whose state lives in the main window; the dispatcher continues them by calling the Send... and
+// Read... operations below, stores what it reads in m_readBack and ends a Get by calling
+// ShowReadBack. Every operation works on the members alone while the page has no controls.
+//
+// A right-button press anywhere on the page opens the channel menu when the cursor is strictly
+// inside the "Frequency Band" group; its three commands pick channels quickly in hopping mode.
 #pragma once
 
+#include "pages/channelplan.h"
+#include "protocol/frame.h"
 #include "ui/cpropertypage.h"
 
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <cstdint>
+
 class CReaderDlg;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
 
 class CParameter : public CPropertyPage {
 public:
     explicit CParameter(CReaderDlg& dlg);
 
+    // Image of the reader's values, filled byte by byte by the Get sequence: 0 RF power (0x65),
+    // 1 fixed channel (0x90), 2 .. 8 hopping mask (0x92 .. 0x98), 9 antenna mode (0x89, never
+    // shown), 10 antenna enable mask (0x8A), 11 read tag mode (0x87).
+    std::array<std::uint8_t, 12> m_readBack{};
+
+    // Form values, bound one to one to the controls, in the order of the form transfer.
+    int m_freqMode = 1; // 0 fixed frequency, 1 hopping, -1 neither radio
+    int m_power = 0;
+    ChannelFlags m_channels{};       // index n-1: channel n is in the hopping set
+    std::array<int, 4> m_antennas{}; // index k-1: antenna k is in use
+    int m_readMode = 0;              // 0 single tag, 1 multi tag, -1 neither radio
+
+    bool UpdateData(bool fromControls) override;
+
+    // Operator actions.
+    void OnGetSettings();
+    void OnSetSettings();
+    void OnDefault();
+    void OnRadioFixed();
+    void OnRadioHopping();
+    void EnableChannelChecks(bool on);
+
+    // The channel menu and its commands.
+    // Opens the menu at globalPos when that point is strictly inside the "Frequency Band" group;
+    // returns whether it opened. The menu pops up without blocking and deletes itself on close.
+    bool ShowChannelMenu(const QPoint& globalPos);
+    // The channel menu while it is open, else nullptr.
+    QMenu* ChannelMenu() const;
+    void OnSelectSixChannels();
+    void OnSelectAllChannels();
+    void OnClearAllChannels();
+
+    // Requests of the Set sequence. Each first copies the controls into the members; a refused
+    // value shows a message and sends nothing.
+    void SendPower();
+    void SendAntennas();
+    void SendFixedChannel();
+    void SendChannelMask();
+    void SendReadTagMode();
+
+    // Requests of the Get sequence.
+    void ReadPower();
+    void ReadFixedChannel();
+    void ReadChannelMask();
+    void ReadAntennas();
+    void ReadReadTagMode();
+    // Shows m_readBack on the page.
+    void ShowReadBack();
+
 protected:
     void BuildControls(QWidget* page) override;
+    void OnInitDialog() override;
 
 private:
+    class CRightButtonFilter;
+    // A right-button press seen by the filter on the page or one of its controls.
+    void OnRightButtonDown(unsigned long timestamp, const QPoint& globalPos);
+
+    void BuildTopRow(QWidget* page, class QHBoxLayout* row);
+    void BuildFrequencySettings(QWidget* page, class QVBoxLayout* column);
+
+    // The fixed channel the channel list shows (1 .. 50), 0 when its text names no channel.
+    int SelectedFixedChannel() const;
+    // Selects entry n-1 of the channel list; a number outside 1 .. 50 leaves no entry selected.
+    void SelectFixedChannel(int n);
+    void EnableChannelList(bool on);
+    // Sets the hopping set to flags when hopping is selected; the menu commands' shared body.
+    void SetChannelsIfHopping(const ChannelFlags& flags);
+    void ClearOtherPendingFlags();
+    void Send(const Bytes& frame);
+    void Refuse(const QString& text);
+
     CReaderDlg& m_dlg;
+
+    // What the channel list shows, kept while the page has no controls.
+    QString m_channelListText;
+
+    // Controls; valid only while HasWindow().
+    QLineEdit* m_powerBox = nullptr;
+    std::array<QCheckBox*, 4> m_antennaChecks{};
+    QRadioButton* m_singleTagRadio = nullptr;
+    QRadioButton* m_multiTagRadio = nullptr;
+    QRadioButton* m_fixedRadio = nullptr;
+    QRadioButton* m_hoppingRadio = nullptr;
+    QComboBox* m_channelList = nullptr;
+    QGroupBox* m_bandGroup = nullptr;
+    std::array<QCheckBox*, kChannelCount> m_channelChecks{};
+
+    QPointer<QMenu> m_channelMenu;
+    // The right-button press that last went through the filter, so that one press opens one
+    // menu although Qt hands an ignored press on to each parent in turn.
+    unsigned long m_lastPressTimestamp = 0;
+    QPoint m_lastPressPos;
+    bool m_seenPress = false;
 };

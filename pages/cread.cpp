@@ -1,9 +1,543 @@
 #include "pages/cread.h"
 
+#include "protocol/commands.h"
+#include "protocol/hexbytes.h"
+#include "ui/controls.h"
 #include "ui/creaderdlg.h"
+#include "ui/messagebox.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+#include <optional>
+
+namespace {
+
+// Memory sections in list order; the index is the section code sent.
+const QStringList kSections = {QStringLiteral("Reserved"), QStringLiteral("EPC"),
+                               QStringLiteral("TID"), QStringLiteral("User")};
+constexpr std::uint8_t kSectionReserved = 0;
+constexpr std::uint8_t kSectionEpc = 1;
+constexpr int kEpcSectionIndex = 1;
+
+// Lock choices in list order; the index is the lock code sent.
+const QStringList kLockChoices = {QStringLiteral("LOCK USER"), QStringLiteral("LOCK TID"),
+                                  QStringLiteral("LOCK EPC"),  QStringLiteral("LOCK ACCESS"),
+                                  QStringLiteral("LOCK KILL"), QStringLiteral("LOCK ALL")};
+constexpr int kDefaultLockIndex = 2;
+
+// A section holds words 0 .. 7; the EPC words below 2 hold the CRC and the protocol control.
+constexpr int kLastWord = 7;
+constexpr int kWordsInReach = 8;
+constexpr int kEpcFirstWord = 2;
+constexpr int kEpcLongestRead = 6;
+constexpr int kLongestRead = 8;
+
+constexpr int kPasswordDigits = 8;
+
+std::optional<std::uint8_t> CodeOf(const QStringList& items, const QString& text) {
+    const int index = items.indexOf(text);
+    if (index < 0)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(index);
+}
+
+// Upper-case boxes: letters typed into them arrive as capitals.
+class CUpperCaseTyping : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString upper = key->text().toUpper();
+        if (upper == key->text())
+            return false;
+        QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), upper, key->isAutoRepeat(),
+                        key->count());
+        QCoreApplication::sendEvent(watched, &typed);
+        return true;
+    }
+};
+
+void TypeUpperCase(QWidget* box) {
+    box->installEventFilter(new CUpperCaseTyping(box));
+}
+
+// A multi-line box named after its label, as MakeBox does for one-line boxes.
+QPlainTextEdit* MakeTextBox(const QString& name, QLabel* label, QWidget* parent,
+                            const QString& accessibleName, int lines) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setTabChangesFocus(true);
+    if (label)
+        label->setBuddy(box);
+    box->setAccessibleName(accessibleName);
+    const int frame = 2 * box->frameWidth() + 8;
+    box->setFixedHeight(box->fontMetrics().lineSpacing() * lines + frame);
+    TypeUpperCase(box);
+    return box;
+}
+
+QLabel* MakeLabel(const QString& text, const QString& name, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
 
 CRead::CRead(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Operation")), m_dlg(dlg) {}
 
+// ---- controls ----
+
 void CRead::BuildControls(QWidget* page) {
-    (void)page;
+    auto* grid = new QGridLayout(page);
+
+    // Fast Write Tag ID, with the login group that the page keeps hidden.
+    auto* fastGroup = new QGroupBox(QStringLiteral("Fast Write Tag ID"), page);
+    fastGroup->setObjectName(QStringLiteral("fastWriteGroup"));
+    auto* fastLayout = new QVBoxLayout(fastGroup);
+    m_fastWriteIdBox = MakeTextBox(QStringLiteral("fastWriteIdBox"), nullptr, fastGroup,
+                                   QStringLiteral("Tag ID"), 3);
+    auto* fastNote =
+        MakeLabel(QStringLiteral("Data should be 4\u30018\u300112\u300116\u300120 or 24 hex "
+                                 "digitals."),
+                  QStringLiteral("fastWriteIdNote"), fastGroup);
+    fastNote->setWordWrap(true);
+    auto* fastButton = MakeButton(QStringLiteral("Fast Write Tag ID"),
+                                  QStringLiteral("fastWriteTagIdButton"), fastGroup);
+    m_loginButton = MakeButton(QStringLiteral("Login"), QStringLiteral("loginButton"), fastGroup);
+    m_authorizeButton =
+        MakeButton(QStringLiteral("Authorize"), QStringLiteral("authorizeButton"), fastGroup);
+    m_modifyLoginPasswordButton =
+        MakeButton(QStringLiteral("Modify Login Password"),
+                   QStringLiteral("modifyLoginPasswordButton"), fastGroup);
+    m_modifyAuthorizeCodeButton =
+        MakeButton(QStringLiteral("Modify Authorize Code"),
+                   QStringLiteral("modifyAuthorizeCodeButton"), fastGroup);
+    fastLayout->addWidget(m_fastWriteIdBox);
+    fastLayout->addWidget(fastNote);
+    fastLayout->addWidget(fastButton);
+    for (QPushButton* hidden :
+         {m_loginButton.data(), m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
+          m_modifyAuthorizeCodeButton.data()}) {
+        fastLayout->addWidget(hidden);
+        hidden->setVisible(false);
+    }
+    fastLayout->addStretch(1);
+
+    // Read Tag.
+    auto* readGroup = new QGroupBox(QStringLiteral("Read Tag"), page);
+    readGroup->setObjectName(QStringLiteral("readGroup"));
+    auto* readGrid = new QGridLayout(readGroup);
+    auto* readSectionLabel =
+        MakeLabel(QStringLiteral("Section:"), QStringLiteral("readSectionLabel"), readGroup);
+    m_readSectionList = MakeList(QStringLiteral("readSectionList"), readSectionLabel, readGroup,
+                                 kSections, QStringLiteral("Read Section"));
+    auto* readAddressLabel =
+        MakeLabel(QStringLiteral("Address:"), QStringLiteral("readAddressLabel"), readGroup);
+    m_readAddressBox = MakeBox(QStringLiteral("readAddressBox"), readAddressLabel, readGroup,
+                               QStringLiteral("Read Address"));
+    auto* readLengthLabel =
+        MakeLabel(QStringLiteral("Length:"), QStringLiteral("readLengthLabel"), readGroup);
+    m_readLengthBox = MakeBox(QStringLiteral("readLengthBox"), readLengthLabel, readGroup,
+                              QStringLiteral("Read Length"));
+    auto* readDataLabel =
+        MakeLabel(QStringLiteral("Data:"), QStringLiteral("readDataLabel"), readGroup);
+    m_readDataBox = MakeTextBox(QStringLiteral("readDataBox"), readDataLabel, readGroup,
+                                QStringLiteral("Read Data"), 4);
+    auto* readButton =
+        MakeButton(QStringLiteral("Read Tag"), QStringLiteral("readTagButton"), readGroup);
+    TypeUpperCase(m_readAddressBox);
+    TypeUpperCase(m_readLengthBox);
+    readGrid->addWidget(readSectionLabel, 0, 0);
+    readGrid->addWidget(m_readSectionList, 0, 1);
+    readGrid->addWidget(readAddressLabel, 1, 0);
+    readGrid->addWidget(m_readAddressBox, 1, 1);
+    readGrid->addWidget(
+        MakeLabel(QStringLiteral("EPC Section: 2-7"), QStringLiteral("readEpcNote"), readGroup), 1,
+        2);
+    readGrid->addWidget(readLengthLabel, 2, 0);
+    readGrid->addWidget(m_readLengthBox, 2, 1);
+    readGrid->addWidget(MakeLabel(QStringLiteral("Other Sections: 0-7"),
+                                  QStringLiteral("readOtherNote"), readGroup),
+                        2, 2);
+    readGrid->addWidget(readDataLabel, 3, 0, Qt::AlignTop);
+    readGrid->addWidget(m_readDataBox, 3, 1, 1, 2);
+    readGrid->addWidget(readButton, 4, 1, 1, 2);
+
+    // Write Tag.
+    auto* writeGroup = new QGroupBox(QStringLiteral("Write Tag"), page);
+    writeGroup->setObjectName(QStringLiteral("writeGroup"));
+    auto* writeGrid = new QGridLayout(writeGroup);
+    auto* writeSectionLabel =
+        MakeLabel(QStringLiteral("Section:"), QStringLiteral("writeSectionLabel"), writeGroup);
+    m_writeSectionList = MakeList(QStringLiteral("writeSectionList"), writeSectionLabel, writeGroup,
+                                  kSections, QStringLiteral("Write Section"));
+    m_writeAddressLabel =
+        MakeLabel(QStringLiteral("Address:"), QStringLiteral("writeAddressLabel"), writeGroup);
+    m_writeAddressBox = MakeBox(QStringLiteral("writeAddressBox"), m_writeAddressLabel, writeGroup,
+                                QStringLiteral("Write Address"));
+    m_writeDataLabel =
+        MakeLabel(QStringLiteral("Data:"), QStringLiteral("writeDataLabel"), writeGroup);
+    m_writeDataBox = MakeTextBox(QStringLiteral("writeDataBox"), m_writeDataLabel, writeGroup,
+                                 QStringLiteral("Write Data"), 2);
+    m_writeDataNote = MakeLabel(QStringLiteral("Data should be 4 hex digitals."),
+                                QStringLiteral("writeDataNote"), writeGroup);
+    m_writeTagButton =
+        MakeButton(QStringLiteral("Write Tag"), QStringLiteral("writeTagButton"), writeGroup);
+    TypeUpperCase(m_writeAddressBox);
+    writeGrid->addWidget(writeSectionLabel, 0, 0);
+    writeGrid->addWidget(m_writeSectionList, 0, 1);
+    writeGrid->addWidget(m_writeAddressLabel, 1, 0);
+    writeGrid->addWidget(m_writeAddressBox, 1, 1);
+    writeGrid->addWidget(
+        MakeLabel(QStringLiteral("EPC Section: 2-7"), QStringLiteral("writeEpcNote"), writeGroup),
+        1, 2);
+    writeGrid->addWidget(MakeLabel(QStringLiteral("Other Sections: 0-7"),
+                                   QStringLiteral("writeOtherNote"), writeGroup),
+                         2, 2);
+    writeGrid->addWidget(m_writeDataLabel, 3, 0, Qt::AlignTop);
+    writeGrid->addWidget(m_writeDataBox, 3, 1, 1, 2);
+    writeGrid->addWidget(m_writeDataNote, 4, 1, 1, 2);
+    writeGrid->addWidget(m_writeTagButton, 5, 1, 1, 2);
+
+    // Other Operations.
+    auto* otherGroup = new QGroupBox(QStringLiteral("Other Operations"), page);
+    otherGroup->setObjectName(QStringLiteral("otherGroup"));
+    auto* otherGrid = new QGridLayout(otherGroup);
+    auto* initButton =
+        MakeButton(QStringLiteral("Initialize"), QStringLiteral("initializeButton"), otherGroup);
+    m_lockList = MakeList(QStringLiteral("lockList"), nullptr, otherGroup, kLockChoices,
+                          QStringLiteral("Lock Choice"));
+    auto* lockButton = MakeButton(QStringLiteral("Lock"), QStringLiteral("lockButton"), otherGroup);
+    auto* passwordLabel = MakeLabel(QStringLiteral("Password:\n(8 Hex Digitals)"),
+                                    QStringLiteral("destroyPasswordLabel"), otherGroup);
+    m_passwordBox = MakeBox(QStringLiteral("destroyPasswordBox"), passwordLabel, otherGroup,
+                            QStringLiteral("Destroy Password"));
+    m_passwordBox->setEchoMode(QLineEdit::Password);
+    auto* destroyButton =
+        MakeButton(QStringLiteral("Destroy"), QStringLiteral("destroyButton"), otherGroup);
+    otherGrid->addWidget(initButton, 0, 0);
+    otherGrid->addWidget(m_lockList, 0, 1);
+    otherGrid->addWidget(lockButton, 0, 2);
+    otherGrid->addWidget(passwordLabel, 1, 0);
+    otherGrid->addWidget(m_passwordBox, 1, 1);
+    otherGrid->addWidget(destroyButton, 1, 2);
+
+    grid->addWidget(fastGroup, 0, 0, 2, 1);
+    grid->addWidget(readGroup, 0, 1);
+    grid->addWidget(writeGroup, 0, 2);
+    grid->addWidget(otherGroup, 1, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+
+    QObject::connect(readButton, &QPushButton::clicked, page, [this] { ReadTag(true); });
+    QObject::connect(m_writeTagButton, &QPushButton::clicked, page, [this] { WriteTag(true); });
+    QObject::connect(initButton, &QPushButton::clicked, page, [this] { Initialize(true); });
+    QObject::connect(lockButton, &QPushButton::clicked, page, [this] { Lock(true); });
+    QObject::connect(destroyButton, &QPushButton::clicked, page, [this] { Destroy(true); });
+    QObject::connect(m_writeSectionList, &QComboBox::activated, page,
+                     [this] { OnWriteSectionCloseUp(); });
+    QObject::connect(fastButton, &QPushButton::clicked, page, [this] { OnFastWriteTagId(); });
+    QObject::connect(m_loginButton, &QPushButton::clicked, page, [this] { OnLogin(); });
+    QObject::connect(m_authorizeButton, &QPushButton::clicked, page, [this] { OnAuthorize(); });
+    QObject::connect(m_modifyLoginPasswordButton, &QPushButton::clicked, page,
+                     [this] { OnModifyLoginPassword(); });
+    QObject::connect(m_modifyAuthorizeCodeButton, &QPushButton::clicked, page,
+                     [this] { OnModifyAuthorizeCode(); });
 }
+
+void CRead::OnInitDialog() {
+    m_readSectionList->setCurrentIndex(kEpcSectionIndex);
+    m_writeSectionList->setCurrentIndex(kEpcSectionIndex);
+    m_lockList->setCurrentIndex(kDefaultLockIndex);
+    m_readAddressBox->setText(QStringLiteral("2"));
+    m_readLengthBox->setText(QStringLiteral("1"));
+    m_writeAddressBox->setText(QStringLiteral("2"));
+    m_writeDataBox->setPlainText(QStringLiteral("1234"));
+    m_loginButton->setEnabled(true);
+    m_authorizeButton->setEnabled(false);
+    m_modifyLoginPasswordButton->setEnabled(false);
+    m_modifyAuthorizeCodeButton->setEnabled(false);
+    m_fastWriteId = QStringLiteral("00 00");
+    CPropertyPage::OnInitDialog();
+}
+
+void CRead::OnSetActive() {
+    m_readData.clear();
+    RefreshReadData();
+    // A multi-tag stream started on the identify page ends when this page comes up.
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BuildStop());
+    m_dlg.ClosePortIfOpen();
+}
+
+bool CRead::UpdateData(bool fromControls) {
+    if (fromControls) {
+        if (m_readDataBox)
+            m_readData = m_readDataBox->toPlainText();
+        if (m_fastWriteIdBox)
+            m_fastWriteId = m_fastWriteIdBox->toPlainText();
+    } else {
+        RefreshReadData();
+        RefreshFastWriteId();
+    }
+    return true;
+}
+
+// Each refresh writes only the box whose member changed, so that text the operator is typing
+// into the other box is kept.
+void CRead::RefreshReadData() {
+    if (m_readDataBox)
+        m_readDataBox->setPlainText(m_readData);
+}
+
+void CRead::RefreshFastWriteId() {
+    if (m_fastWriteIdBox)
+        m_fastWriteIdBox->setPlainText(m_fastWriteId);
+}
+
+void CRead::OnWriteSectionCloseUp() {
+    if (!m_writeSectionList)
+        return;
+    const bool writable = ListText(m_writeSectionList) != kSections[kSectionReserved];
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_writeAddressBox.data()),
+          static_cast<QWidget*>(m_writeAddressLabel), static_cast<QWidget*>(m_writeDataBox.data()),
+          static_cast<QWidget*>(m_writeDataLabel), static_cast<QWidget*>(m_writeTagButton),
+          static_cast<QWidget*>(m_writeDataNote)})
+        if (control)
+            control->setEnabled(writable);
+}
+
+// ---- results from the dispatcher ----
+
+void CRead::AppendReadData(const QString& text) {
+    m_readData += text;
+    RefreshReadData();
+}
+
+void CRead::LoginSucceeded() {
+    if (m_loginButton)
+        m_loginButton->setEnabled(false);
+    for (QPushButton* button : {m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
+                                m_modifyAuthorizeCodeButton.data()})
+        if (button)
+            button->setEnabled(true);
+}
+
+void CRead::ShowFastWriteId(const QString& text) {
+    m_fastWriteId = text;
+    RefreshFastWriteId();
+}
+
+// ---- tag operations ----
+
+void CRead::ReadInputs() {
+    if (m_readSectionList)
+        m_inputs.readSection = ListText(m_readSectionList);
+    if (m_readAddressBox)
+        m_inputs.readAddress = IntOrZero(m_readAddressBox);
+    if (m_readLengthBox)
+        m_inputs.readLength = IntOrZero(m_readLengthBox);
+    if (m_writeSectionList)
+        m_inputs.writeSection = ListText(m_writeSectionList);
+    if (m_writeAddressBox)
+        m_inputs.writeAddress = IntOrZero(m_writeAddressBox);
+    if (m_writeDataBox)
+        m_inputs.writeData = m_writeDataBox->toPlainText();
+    if (m_lockList)
+        m_inputs.lockChoice = ListText(m_lockList);
+    if (m_passwordBox)
+        m_inputs.password = m_passwordBox->text();
+}
+
+QWidget* CRead::MessageParent() const {
+    return HasWindow() ? Window() : static_cast<QWidget*>(&m_dlg);
+}
+
+void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
+    ShowMessage(MessageParent(), text);
+    if (newOperation)
+        return;
+    // The resend cannot go out: the operation ends here, as it does after its last attempt.
+    pendingFlag = 0;
+    m_dlg.m_retryCount = 0;
+    m_dlg.ClosePortIfOpen();
+}
+
+// A new tag operation replaces whatever tag operation was still pending, so that no stale mark
+// can later resend an old request (a Destroy among them) in answer to unrelated bytes.
+void CRead::ClearTagOperationFlags() {
+    m_dlg.m_multiRxTotal = 0;
+    m_dlg.m_waitHandshake = 0;
+    m_dlg.m_waitVersion = 0;
+    m_dlg.m_waitIdentify = 0;
+    m_dlg.m_waitMultiIdentify = 0;
+    m_dlg.m_waitReadTag = 0;
+    m_dlg.m_waitWriteTag = 0;
+    m_dlg.m_waitInitTag = 0;
+    m_dlg.m_waitLockTag = 0;
+    m_dlg.m_waitDestroyTag = 0;
+}
+
+void CRead::OnReadTag() {
+    ReadTag(m_dlg.m_waitReadTag != 1);
+}
+
+void CRead::ReadTag(bool newOperation) {
+    m_dlg.OpenPortIfClosed();
+    ReadInputs();
+    const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.readSection);
+    const int address = m_inputs.readAddress;
+    const int length = m_inputs.readLength;
+    const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
+    const int longest = section == kSectionEpc ? kEpcLongestRead : kLongestRead;
+    if (!section)
+        Refuse(QStringLiteral("Invalid Section! Choose Reserved, EPC, TID or User."), newOperation,
+               m_dlg.m_waitReadTag);
+    else if (address > kLastWord || address < lowest)
+        Refuse(QStringLiteral("Invalid Address!"), newOperation, m_dlg.m_waitReadTag);
+    else if (length > longest || length < 1)
+        Refuse(QStringLiteral("Invalid Length!"), newOperation, m_dlg.m_waitReadTag);
+    else if (address + length > kWordsInReach)
+        Refuse(QStringLiteral("Address+Length Should Less Than %1\uFF01").arg(kWordsInReach),
+               newOperation, m_dlg.m_waitReadTag);
+    else {
+        m_dlg.SendRequest(BuildReadTag(*section, static_cast<std::uint8_t>(address),
+                                       static_cast<std::uint8_t>(length)));
+        ClearTagOperationFlags();
+        m_dlg.m_waitReadTag = 1;
+        if (newOperation)
+            m_dlg.m_retryCount = 0;
+    }
+    m_readData.clear();
+    RefreshReadData();
+}
+
+void CRead::OnWriteTag() {
+    WriteTag(m_dlg.m_waitWriteTag != 1);
+}
+
+void CRead::WriteTag(bool newOperation) {
+    m_dlg.OpenPortIfClosed();
+    ReadInputs();
+    const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.writeSection);
+    const int address = m_inputs.writeAddress;
+    const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
+    if (!section) {
+        Refuse(QStringLiteral("Invalid Section! Choose EPC, TID or User."), newOperation,
+               m_dlg.m_waitWriteTag);
+        return;
+    }
+    // The Reserved section holds the kill and access passwords; this page only reads it.
+    if (*section == kSectionReserved) {
+        Refuse(QStringLiteral("The Reserved Section Cannot Be Written!"), newOperation,
+               m_dlg.m_waitWriteTag);
+        return;
+    }
+    if (address < lowest || address > kLastWord) {
+        Refuse(QStringLiteral("Invalid Address"), newOperation, m_dlg.m_waitWriteTag);
+        return;
+    }
+    const auto word = HexToBytes(m_inputs.writeData.toStdString(), 2);
+    if (!word || word->size() != 2) {
+        Refuse(QStringLiteral("Invalid Data"), newOperation, m_dlg.m_waitWriteTag);
+        return;
+    }
+    m_dlg.SendRequest(
+        BuildWriteTag(*section, static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
+    ClearTagOperationFlags();
+    m_dlg.m_waitWriteTag = 1;
+    if (newOperation)
+        m_dlg.m_retryCount = 0;
+}
+
+void CRead::OnInitialize() {
+    Initialize(m_dlg.m_waitInitTag != 1);
+}
+
+void CRead::Initialize(bool newOperation) {
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BuildInitTag());
+    ClearTagOperationFlags();
+    m_dlg.m_waitInitTag = 1;
+    if (newOperation)
+        m_dlg.m_retryCount = 0;
+}
+
+void CRead::OnLock() {
+    Lock(m_dlg.m_waitLockTag != 1);
+}
+
+void CRead::Lock(bool newOperation) {
+    m_dlg.OpenPortIfClosed();
+    ReadInputs();
+    const std::optional<std::uint8_t> code = CodeOf(kLockChoices, m_inputs.lockChoice);
+    if (!code) {
+        Refuse(QStringLiteral("Invalid Lock Choice! Choose one of the LOCK entries of the list."),
+               newOperation, m_dlg.m_waitLockTag);
+        return;
+    }
+    m_dlg.SendRequest(BuildLockTag(*code));
+    ClearTagOperationFlags();
+    m_dlg.m_waitLockTag = 1;
+    if (newOperation)
+        m_dlg.m_retryCount = 0;
+}
+
+void CRead::OnDestroy() {
+    Destroy(m_dlg.m_waitDestroyTag != 1);
+}
+
+void CRead::Destroy(bool newOperation) {
+    m_dlg.OpenPortIfClosed();
+    ReadInputs();
+    const QString& text = m_inputs.password;
+    // Only the first eight characters count; each must be a hex digit.
+    std::uint8_t digits[kPasswordDigits] = {};
+    bool valid = text.size() >= kPasswordDigits;
+    for (int i = 0; valid && i < kPasswordDigits; ++i) {
+        const char16_t c = text[i].unicode();
+        digits[i] = c < 0x80 ? HexDigitValue(static_cast<char>(c)) : 0xFF;
+        valid = digits[i] != 0xFF;
+    }
+    if (!valid) {
+        Refuse(QStringLiteral("Password Should Be 8 Hex Digitals!"), newOperation,
+               m_dlg.m_waitDestroyTag);
+        return;
+    }
+    std::array<std::uint8_t, 4> password{};
+    for (std::size_t i = 0; i < password.size(); ++i)
+        password[i] = static_cast<std::uint8_t>(digits[2 * i] * 16 + digits[2 * i + 1]);
+    m_dlg.SendRequest(BuildDestroyTag(password));
+    ClearTagOperationFlags();
+    m_dlg.m_waitDestroyTag = 1;
+    if (newOperation)
+        m_dlg.m_retryCount = 0;
+}
+
+// ---- fast tag-ID write and the login group ----
+
+void CRead::OnFastWriteTagId() {}
+
+void CRead::OnLogin() {}
+
+void CRead::OnAuthorize() {}
+
+void CRead::OnModifyLoginPassword() {}
+
+void CRead::OnModifyAuthorizeCode() {}

@@ -1,17 +1,110 @@
-// The "Tag Operation" page.
+// The "Tag Operation" page: reads and writes tag memory, initializes, locks and destroys tags,
+// and holds the fast tag-ID write with the reader's (hidden) login buttons.
+//
+// Every tag operation is one public handler. The operator's button runs it as a new operation;
+// the dispatcher runs the same handler again to resend after a failed answer. Either way the
+// handler reads the controls as they are, validates them, and only then builds and sends the
+// request. Without controls (the page's group is not in the sheet) it works on the values the
+// controls held when they were last read.
 #pragma once
 
 #include "ui/cpropertypage.h"
 
+#include <QPointer>
+#include <QString>
+
 class CReaderDlg;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 
 class CRead : public CPropertyPage {
 public:
     explicit CRead(CReaderDlg& dlg);
 
+    // Form transfer of the read Data box (m_readData) and the fast-write ID box (m_fastWriteId).
+    bool UpdateData(bool fromControls) override;
+
+    // Tag operations; each is also the dispatcher's resend.
+    void OnReadTag();
+    void OnWriteTag();
+    void OnInitialize();
+    void OnLock();
+    void OnDestroy();
+    // The write Section list closed: the write controls follow the chosen section.
+    void OnWriteSectionCloseUp();
+
+    // The fast tag-ID write and the login group.
+    void OnFastWriteTagId();
+    void OnLogin();
+    void OnAuthorize();
+    void OnModifyLoginPassword();
+    void OnModifyAuthorizeCode();
+
+    // Results delivered by the dispatcher.
+    void AppendReadData(const QString& text);
+    void LoginSucceeded();
+    void ShowFastWriteId(const QString& text);
+
+    QString m_readData;    // the read Data box
+    QString m_fastWriteId; // the fast-write ID box
+
 protected:
     void BuildControls(QWidget* page) override;
+    void OnInitDialog() override;
+    void OnSetActive() override;
 
 private:
+    // What the operation boxes and lists held when they were last read; the handlers use these
+    // when the page has no controls.
+    struct Inputs {
+        QString readSection = QStringLiteral("EPC");
+        int readAddress = 2;
+        int readLength = 1;
+        QString writeSection = QStringLiteral("EPC");
+        int writeAddress = 2;
+        QString writeData = QStringLiteral("1234");
+        QString lockChoice = QStringLiteral("LOCK EPC");
+        QString password;
+    };
+
+    void ReadTag(bool newOperation);
+    void WriteTag(bool newOperation);
+    void Initialize(bool newOperation);
+    void Lock(bool newOperation);
+    void Destroy(bool newOperation);
+
+    void ReadInputs();
+    // Shows why the input was refused. A resend that is refused ends the operation it resends,
+    // since nothing can be sent for it any more.
+    void Refuse(const QString& text, bool newOperation, int& pendingFlag);
+    // The pending flags every tag operation clears before it sets its own.
+    void ClearTagOperationFlags();
+    void RefreshReadData();
+    void RefreshFastWriteId();
+    QWidget* MessageParent() const;
+
     CReaderDlg& m_dlg;
+    Inputs m_inputs;
+
+    QPointer<QComboBox> m_readSectionList;
+    QPointer<QLineEdit> m_readAddressBox;
+    QPointer<QLineEdit> m_readLengthBox;
+    QPointer<QPlainTextEdit> m_readDataBox;
+    QPointer<QComboBox> m_writeSectionList;
+    QPointer<QLabel> m_writeAddressLabel;
+    QPointer<QLineEdit> m_writeAddressBox;
+    QPointer<QLabel> m_writeDataLabel;
+    QPointer<QPlainTextEdit> m_writeDataBox;
+    QPointer<QLabel> m_writeDataNote;
+    QPointer<QPushButton> m_writeTagButton;
+    QPointer<QComboBox> m_lockList;
+    QPointer<QLineEdit> m_passwordBox;
+    QPointer<QPlainTextEdit> m_fastWriteIdBox;
+    QPointer<QPushButton> m_loginButton;
+    QPointer<QPushButton> m_authorizeButton;
+    QPointer<QPushButton> m_modifyLoginPasswordButton;
+    QPointer<QPushButton> m_modifyAuthorizeCodeButton;
 };

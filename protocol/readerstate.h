@@ -39,6 +39,9 @@ struct CReaderState {
     int m_waitMultiIdentify = 0;
     int m_multiStep = 0;
     std::uint32_t m_multiShown = 0;
+    // 1 from the 0x65 acknowledgement that starts the record stream until the 100-record stop or
+    // the next start chain; only then are received bytes taken as 17-byte records.
+    int m_multiStreaming = 0;
 
     // Tag operations.
     int m_waitReadTag = 0;

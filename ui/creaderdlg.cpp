@@ -14,6 +14,7 @@
 #include "ui/coperationlog.h"
 #include "ui/cpropertysheet.h"
 #include "ui/messagebox.h"
+#include "ui/modal.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -215,7 +216,7 @@ void CReaderDlg::OnClearOperationList() {
 
 void CReaderDlg::OnAbout() {
     CAboutDlg about(this);
-    about.exec();
+    RunModal(about);
 }
 
 // ---- connect, disconnect, update settings ----
@@ -345,4 +346,154 @@ void CReaderDlg::OnDeviceSettings() {
     SendRequest(BuildStop());
     ClosePortIfOpen();
     m_workmode->OnGetSettings();
+}
+
+// ---- page operations the dispatcher continues or finishes ----
+
+void CReaderDlg::OnIdentifyTag() {
+    m_identify->OnIdentifyTag();
+}
+void CReaderDlg::SendStop() {
+    m_identify->SendStop();
+}
+void CReaderDlg::SendCommModeRs232() {
+    m_identify->SendCommModeRs232();
+}
+void CReaderDlg::SendMultiStart() {
+    m_identify->SendMultiStart();
+}
+void CReaderDlg::AppendTagLine(const std::string& line) {
+    m_identify->AppendTagLine(QString::fromStdString(line));
+}
+void CReaderDlg::MultiStreamStopped() {
+    m_identify->MultiStreamStopped();
+}
+
+void CReaderDlg::OnReadTag() {
+    m_read->OnReadTag();
+}
+void CReaderDlg::OnWriteTag() {
+    m_read->OnWriteTag();
+}
+void CReaderDlg::OnInitialize() {
+    m_read->OnInitialize();
+}
+void CReaderDlg::OnLock() {
+    m_read->OnLock();
+}
+void CReaderDlg::OnDestroy() {
+    m_read->OnDestroy();
+}
+void CReaderDlg::AppendReadData(const std::string& text) {
+    m_read->AppendReadData(QString::fromStdString(text));
+}
+void CReaderDlg::LoginSucceeded() {
+    m_read->LoginSucceeded();
+}
+void CReaderDlg::ShowFastWriteId(const std::string& text) {
+    m_read->ShowFastWriteId(QString::fromStdString(text));
+}
+
+void CReaderDlg::SendWorkmodeRequest(WorkmodeRequest request) {
+    using R = WorkmodeRequest;
+    CWorkmode& page = *m_workmode;
+    switch (request) {
+    case R::SendWorkMode:
+        page.SendWorkMode();
+        break;
+    case R::SendTimerInterval:
+        page.SendTimerInterval();
+        break;
+    case R::SendTriggerMode:
+        page.SendTriggerMode();
+        break;
+    case R::SendShutDownDelay:
+        page.SendShutDownDelay();
+        break;
+    case R::SendIdBorderFlag:
+        page.SendIdBorderFlag();
+        break;
+    case R::SendIdBorderInterval:
+        page.SendIdBorderInterval();
+        break;
+    case R::SendBaudRs232:
+        page.SendBaudRs232();
+        break;
+    case R::SendBaudRs485:
+        page.SendBaudRs485();
+        break;
+    case R::SendWiegandSettings:
+        page.SendWiegandSettings();
+        break;
+    case R::SendUserCode:
+        page.SendUserCode();
+        break;
+    case R::SendCommMode:
+        page.SendCommMode();
+        break;
+    case R::ReadWorkMode:
+        page.ReadWorkMode();
+        break;
+    case R::ReadTriggerMode:
+        page.ReadTriggerMode();
+        break;
+    case R::ReadShutDownDelay:
+        page.ReadShutDownDelay();
+        break;
+    case R::ReadWiegandSettings:
+        page.ReadWiegandSettings();
+        break;
+    case R::ReadUserCode:
+        page.ReadUserCode();
+        break;
+    case R::ReadCommMode:
+        page.ReadCommMode();
+        break;
+    case R::ReadIdBorder:
+        page.ReadIdBorder();
+        break;
+    }
+}
+ReadBack& CReaderDlg::WorkmodeReadBack() {
+    return m_workmode->m_readBack;
+}
+void CReaderDlg::WorkmodeShowReadBack() {
+    m_workmode->ShowReadBack();
+}
+
+void CReaderDlg::SendParameterRequest(ParameterRequest request) {
+    using R = ParameterRequest;
+    CParameter& page = *m_parameter;
+    switch (request) {
+    case R::SendAntennas:
+        page.SendAntennas();
+        break;
+    case R::SendFixedChannel:
+        page.SendFixedChannel();
+        break;
+    case R::SendChannelMask:
+        page.SendChannelMask();
+        break;
+    case R::SendReadTagMode:
+        page.SendReadTagMode();
+        break;
+    case R::ReadFixedChannel:
+        page.ReadFixedChannel();
+        break;
+    case R::ReadChannelMask:
+        page.ReadChannelMask();
+        break;
+    case R::ReadAntennas:
+        page.ReadAntennas();
+        break;
+    case R::ReadReadTagMode:
+        page.ReadReadTagMode();
+        break;
+    }
+}
+ReadBack& CReaderDlg::ParameterReadBack() {
+    return m_parameter->m_readBack;
+}
+void CReaderDlg::ParameterShowReadBack() {
+    m_parameter->ShowReadBack();
 }

@@ -78,6 +78,26 @@ public:
     void KillConnectTimer() override { m_connectTimer.stop(); }
     void StartConnectTimer() override { m_connectTimer.start(s_connectTimeoutMs); }
     void OnHandshakeDone() override;
+    void OnIdentifyTag() override;
+    void SendStop() override;
+    void SendCommModeRs232() override;
+    void SendMultiStart() override;
+    void AppendTagLine(const std::string& line) override;
+    void MultiStreamStopped() override;
+    void OnReadTag() override;
+    void OnWriteTag() override;
+    void OnInitialize() override;
+    void OnLock() override;
+    void OnDestroy() override;
+    void AppendReadData(const std::string& text) override;
+    void LoginSucceeded() override;
+    void ShowFastWriteId(const std::string& text) override;
+    void SendWorkmodeRequest(WorkmodeRequest request) override;
+    ReadBack& WorkmodeReadBack() override;
+    void WorkmodeShowReadBack() override;
+    void SendParameterRequest(ParameterRequest request) override;
+    ReadBack& ParameterReadBack() override;
+    void ParameterShowReadBack() override;
 
 private:
     void BuildWindow();

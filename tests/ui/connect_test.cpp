@@ -146,7 +146,12 @@ TEST_F(ConnectOverPty, UpdateSettingsReturnsToTheStartPageAndKeepsTheList) {
     HandshakeToVersionQuery(0);
     peer.Send(kVersion12);
     Click(dlg, "deviceSettingsButton");
+    // The work-mode page reads the work mode when it is created, the window stops any stream,
+    // then starts the work-mode Get sequence.
+    const Bytes readWorkMode = {0xA0, 0x05, 0x63, 0x02, 0x00, 0x70, 0x86};
+    EXPECT_EQ(peer.Expect(7), readWorkMode);
     EXPECT_EQ(peer.Expect(4), kStop);
+    EXPECT_EQ(peer.Expect(7), readWorkMode);
     EXPECT_TRUE(Button(dlg, "updateSettingsButton")->isEnabled());
     EXPECT_EQ(Tabs(dlg), QStringList({"Work Mode", "Reader Parameters"}));
     peer.Take(peer.Received().size());

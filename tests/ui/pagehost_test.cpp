@@ -5,6 +5,7 @@
 
 #include "app/caboutdlg.h"
 #include "ui/cpropertypage.h"
+#include "ui/modal.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -162,14 +163,18 @@ TEST_F(WindowTest, AboutItemOpensTheAboutBox) {
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), QStringLiteral("关于 Tarnwick(&A)..."));
     QString seen;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+    SetDialogRunner([&](QDialog& dialog) {
+        auto* box = qobject_cast<CAboutDlg*>(&dialog);
+        EXPECT_NE(box, nullptr);
+        if (!box)
+            return 0;
         seen = box->findChild<QLabel*>(QStringLiteral("aboutName"))->text();
         EXPECT_FALSE(box->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull());
-        box->accept();
+        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("aboutOk")), Qt::LeftButton);
+        return box->result();
     });
     about->trigger();
+    SetDialogRunner({});
     EXPECT_EQ(seen, QStringLiteral("Tarnwick R1.01"));
 }
 

@@ -1,0 +1,22 @@
+#include "pages/clogindlg.h"
+
+#include "ui/messagebox.h"
+
+#include <QLineEdit>
+
+CLoginDlg::CLoginDlg(QWidget* parent)
+    : CPasswordDlg(QStringLiteral("Login"), {QStringLiteral("Password:")},
+                   {QStringLiteral("password")},
+                   QStringLiteral("Password should be 8 hex digitals."), parent) {}
+
+bool CLoginDlg::Check() {
+    m_password = Boxes()[0]->text();
+    m_passwordBytes.fill(0);
+    const auto bytes = ExactBytes(m_password, m_passwordBytes.size());
+    if (!bytes) {
+        ShowMessage(this, QStringLiteral("Invalid Input"));
+        return false;
+    }
+    std::copy(bytes->begin(), bytes->end(), m_passwordBytes.begin());
+    return true;
+}

@@ -1,0 +1,35 @@
+#include "pages/cmodifypwddlg.h"
+
+#include "ui/messagebox.h"
+
+#include <QLineEdit>
+
+CModifyPwdDlg::CModifyPwdDlg(const QString& caption, std::size_t byteCount, QWidget* parent)
+    : CPasswordDlg(caption,
+                   {QStringLiteral("Old Password:"), QStringLiteral("New Password:"),
+                    QStringLiteral("New Password Again:")},
+                   {QStringLiteral("oldPassword"), QStringLiteral("newPassword"),
+                    QStringLiteral("newPasswordAgain")},
+                   QStringLiteral("Password should be %1 hex digitals.").arg(byteCount * 2),
+                   parent),
+      m_byteCount(byteCount) {}
+
+bool CModifyPwdDlg::Check() {
+    m_oldText = Boxes()[0]->text();
+    m_newText = Boxes()[1]->text();
+    m_againText = Boxes()[2]->text();
+    const auto oldBytes = ExactBytes(m_oldText, m_byteCount);
+    const auto newBytes = ExactBytes(m_newText, m_byteCount);
+    const auto againBytes = ExactBytes(m_againText, m_byteCount);
+    if (!oldBytes || !newBytes || !againBytes) {
+        ShowMessage(this, QStringLiteral("Invalid Input!"));
+        return false;
+    }
+    if (*newBytes != *againBytes) {
+        ShowMessage(this, QStringLiteral("New Password Not Consistent!"));
+        return false;
+    }
+    m_oldBytes = *oldBytes;
+    m_newBytes = *newBytes;
+    return true;
+}

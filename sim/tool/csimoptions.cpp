@@ -1,0 +1,223 @@
+#include "sim/tool/csimoptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+// A whole unsigned decimal (or 0x-prefixed hex) number within max.
+std::optional<std::uint64_t> ParseNumber(const std::string& text, std::uint64_t max, int base = 0) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, base);
+    if (errno != 0 || *end != '\0' || value > max)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::string CSimOptions::Usage(const std::string& program) {
+    std::ostringstream out;
+    out << "Usage: " << program << " [options]\n"
+        << "\n"
+        << "Serves a simulated UHF RFID reader on a new pseudo-terminal. The first line on\n"
+        << "standard output is the terminal's device path; open it with tarnwick (or any serial\n"
+        << "program) at any baud rate. Every frame is logged to standard error with its time in\n"
+        << "ms since start and its direction (<- from the host, -> to the host).\n"
+        << "\n"
+        << "Options:\n"
+        << "  --tags N             tags in the field, 0..1000 (default 3)\n"
+        << "  --rate R             multi-tag records per second (default: what a 115200 bit/s\n"
+        << "                       line carries, about 677)\n"
+        << "  --record-period-us N time between two records in microseconds\n"
+        << "  --version M.N        firmware version answered to 0x6A (default 1.2)\n"
+        << "  --delay-us N         time from a request to its answer (default 1000)\n"
+        << "  --fault SPEC         spoil answers; may be given several times. SPEC is\n"
+        << "                       KIND[@TARGET][:KEY=VALUE,...]\n"
+        << "                       KIND    status    refuse with a failure status\n"
+        << "                               checksum  answer with a wrong checksum byte\n"
+        << "                               split     answer in pieces with gaps between\n"
+        << "                               noise     stray bytes before the answer\n"
+        << "                               silence   drop the request, answer nothing\n"
+        << "                               vanish    the device disappears (the tool closes\n"
+        << "                                         the terminal and ends)\n"
+        << "                       TARGET  a command code in hex (82, 0x6A), 'all' (default)\n"
+        << "                               or 'records' (the multi-tag stream)\n"
+        << "                       KEYS    uses=N     spoil only the next N answers\n"
+        << "                               status=HH  failure status (default 01)\n"
+        << "                               pieces=N   pieces of a split answer (default 3)\n"
+        << "                               gap-us=N   gap between pieces (default 5000)\n"
+        << "                               bytes=N    noise bytes (default 5)\n"
+        << "                       e.g. --fault status@82:uses=3  --fault checksum@6A\n"
+        << "  --no-record-log      do not log the records of the multi-tag stream\n"
+        << "  --quiet              log nothing but start and end\n"
+        << "  --help               show this text\n";
+    return out.str();
+}
+
+std::optional<CSimOptions::Fault> CSimOptions::ParseFault(const std::string& text,
+                                                          std::string* error) {
+    Fault fault;
+    std::string head = text;
+    std::string keys;
+    if (auto colon = text.find(':'); colon != std::string::npos) {
+        head = text.substr(0, colon);
+        keys = text.substr(colon + 1);
+    }
+    std::string kindName = head;
+    if (auto at = head.find('@'); at != std::string::npos) {
+        kindName = head.substr(0, at);
+        const std::string target = head.substr(at + 1);
+        if (target == "records") {
+            fault.target = Fault::Target::Records;
+        } else if (target != "all") {
+            auto code = ParseNumber(target, 0xFF, 16);
+            if (!code) {
+                *error = "bad fault target '" + target + "'";
+                return std::nullopt;
+            }
+            fault.target = Fault::Target::Command;
+            fault.command = static_cast<std::uint8_t>(*code);
+        }
+    }
+    auto kind = ParseFaultKind(kindName);
+    if (!kind || *kind == FaultKind::None) {
+        *error = "unknown fault kind '" + kindName + "'";
+        return std::nullopt;
+    }
+    fault.spec.kind = *kind;
+    std::istringstream list(keys);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        const auto eq = item.find('=');
+        const std::string key = item.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+        std::optional<std::uint64_t> number =
+            ParseNumber(value, 0xFFFFFFFF, key == "status" ? 16 : 10);
+        if (!number) {
+            *error = "bad value in fault option '" + item + "'";
+            return std::nullopt;
+        }
+        if (key == "uses" && *number > 0)
+            fault.spec.uses = static_cast<int>(std::min<std::uint64_t>(*number, 1 << 30));
+        else if (key == "status" && *number <= 0xFF)
+            fault.spec.status = static_cast<std::uint8_t>(*number);
+        else if (key == "pieces" && *number >= 2)
+            fault.spec.pieces = *number;
+        else if (key == "gap-us")
+            fault.spec.gapMicros = *number;
+        else if (key == "bytes" && *number >= 1)
+            fault.spec.noiseBytes = *number;
+        else {
+            *error = "bad fault option '" + item + "'";
+            return std::nullopt;
+        }
+    }
+    return fault;
+}
+
+bool CSimOptions::Parse(int argc, char** argv, std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc)
+                return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            continue;
+        }
+        if (arg == "--quiet") {
+            logFrames = false;
+            logRecords = false;
+            continue;
+        }
+        if (arg == "--no-record-log") {
+            logRecords = false;
+            continue;
+        }
+        const auto text = value();
+        if (!text) {
+            *error = "unknown option or missing value: " + arg;
+            return false;
+        }
+        if (arg == "--tags") {
+            auto n = ParseNumber(*text, 1000, 10);
+            if (!n) {
+                *error = "--tags takes 0..1000";
+                return false;
+            }
+            tags = *n;
+        } else if (arg == "--rate") {
+            char* end = nullptr;
+            const double rate = std::strtod(text->c_str(), &end);
+            if (*end != '\0' || !(rate > 0.0) || rate > 1e6) {
+                *error = "--rate takes a number of records per second above 0";
+                return false;
+            }
+            recordPeriodMicros = static_cast<std::uint64_t>(1e6 / rate + 0.5);
+            if (recordPeriodMicros == 0)
+                recordPeriodMicros = 1;
+        } else if (arg == "--record-period-us") {
+            auto n = ParseNumber(*text, 60000000, 10);
+            if (!n || *n == 0) {
+                *error = "--record-period-us takes 1..60000000";
+                return false;
+            }
+            recordPeriodMicros = *n;
+        } else if (arg == "--version") {
+            const auto dot = text->find('.');
+            auto major = ParseNumber(text->substr(0, dot), 255, 10);
+            auto minor = dot == std::string::npos ? std::nullopt
+                                                  : ParseNumber(text->substr(dot + 1), 255, 10);
+            if (!major || !minor) {
+                *error = "--version takes MAJOR.MINOR, each 0..255";
+                return false;
+            }
+            versionMajor = static_cast<std::uint8_t>(*major);
+            versionMinor = static_cast<std::uint8_t>(*minor);
+        } else if (arg == "--delay-us") {
+            auto n = ParseNumber(*text, 10000000, 10);
+            if (!n) {
+                *error = "--delay-us takes 0..10000000";
+                return false;
+            }
+            answerDelayMicros = *n;
+        } else if (arg == "--fault") {
+            auto fault = ParseFault(*text, error);
+            if (!fault)
+                return false;
+            faults.push_back(*fault);
+        } else {
+            *error = "unknown option: " + arg;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CSimOptions::Apply(CReaderSimulator& simulator) const {
+    simulator.Tags().Reset(tags);
+    simulator.SetRecordPeriodMicros(recordPeriodMicros);
+    simulator.SetVersion(versionMajor, versionMinor);
+    simulator.SetAnswerDelayMicros(answerDelayMicros);
+    for (const Fault& fault : faults) {
+        switch (fault.target) {
+        case Fault::Target::All:
+            simulator.Faults().SetGlobal(fault.spec);
+            break;
+        case Fault::Target::Command:
+            simulator.Faults().Set(fault.command, fault.spec);
+            break;
+        case Fault::Target::Records:
+            simulator.Faults().SetRecords(fault.spec);
+            break;
+        }
+    }
+}

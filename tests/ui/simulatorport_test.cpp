@@ -1,0 +1,38 @@
+// The "Simulator" port entry: what a newcomer without a reader does first.
+#include "windowtest.h"
+
+#include "link/portnames.h"
+
+#include <QDeadlineTimer>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QTest::qWait(5);
+    return done();
+}
+
+TEST_F(WindowTest, ChoosingSimulatorAndPressingConnectConnects) {
+    CReaderDlg dlg;
+    auto* ports = dlg.findChild<QComboBox*>(QStringLiteral("portList"));
+    ASSERT_GE(ports->findText(kSimulatorPort), 0);
+    ports->setCurrentIndex(ports->findText(kSimulatorPort));
+    Click(dlg, "connectButton");
+    ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }));
+    EXPECT_EQ(Lines(dlg), QStringList({"Port Opened Successfully!", "Firmware Version: V1.2!"}));
+    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+    EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
+
+    // Disconnect and connect again: the same simulated reader answers.
+    Click(dlg, "disconnectButton");
+    QTest::qWait(50); // an operator's pause; an answer still on its way would precede the next
+    Click(dlg, "connectButton");
+    ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }))
+        << Lines(dlg).join('|').toStdString() << messages.join('|').toStdString()
+        << dlg.m_waitHandshake << dlg.m_waitVersion;
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+}
+
+} // namespace
