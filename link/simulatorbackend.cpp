@@ -66,6 +66,10 @@ void CSimulatorBackend::Close() {
     if (!m_open)
         return;
     FeedReader(UINT64_MAX);
+    // Answers to what was just sent would reach a closed port: the reader's output of the next
+    // few milliseconds is lost, so it cannot turn up at the head of the next exchange.
+    m_readerTime += kClosedLossMicros;
+    m_simulator.TakeOutput(m_readerTime);
     m_open = false;
     m_timer.stop();
     m_toHost.clear();

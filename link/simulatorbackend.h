@@ -19,6 +19,8 @@ class CSimulatorBackend : public ICommBackend {
 public:
     // How often arrived bytes are handed over while the port is open.
     static constexpr int kDeliveryIntervalMs = 3;
+    // How long after a close the reader's output is still lost to the closed port.
+    static constexpr std::uint64_t kClosedLossMicros = 20000;
 
     explicit CSimulatorBackend(QObject* parent = nullptr);
     explicit CSimulatorBackend(const CReaderSimulator::Options& options, QObject* parent = nullptr);

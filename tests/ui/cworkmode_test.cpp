@@ -1015,7 +1015,7 @@ protected:
 };
 
 // Disabled: see the top of this file.
-TEST_F(WorkmodeOnSimulator, DISABLED_DeviceSettingsShowsTheReaderAndSetWritesTheFormBack) {
+TEST_F(WorkmodeOnSimulator, DeviceSettingsShowsTheReaderAndSetWritesTheFormBack) {
     CParameterMemory& memory = Reader().Parameters();
     memory.Store(CParameterMemory::kWorkMode, 3);
     memory.Store(CParameterMemory::kTriggerDelay, 30);
