@@ -123,7 +123,8 @@ void CReaderDlg::BuildWindow() {
 
     m_sheet = new CPropertySheet(this);
     m_sheet->setObjectName(QStringLiteral("sheet"));
-    m_sheet->setMinimumSize(640, 360);
+    // Room for the largest page, so pages created later are not squeezed.
+    m_sheet->setMinimumSize(760, 380);
 
     auto* listLabel = new QLabel(tr("Operation List:"), this);
     m_opList = new COperationLog(this);

@@ -21,8 +21,7 @@ bool WaitUntil(const std::function<bool()>& done, int boundMs = 5000) {
     return done();
 }
 
-// Needs the dispatcher's work-mode and reader-parameter branches.
-TEST_F(WindowTest, DISABLED_ParameterSequencesRunAgainstTheSimulator) {
+TEST_F(WindowTest, ParameterSequencesRunAgainstTheSimulator) {
     CReaderDlg dlg;
     auto* ports = dlg.findChild<QComboBox*>(QStringLiteral("portList"));
     ASSERT_GE(ports->findText(kSimulatorPort), 0);

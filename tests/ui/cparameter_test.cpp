@@ -557,9 +557,7 @@ QByteArray Answer(std::uint8_t header, std::uint8_t command, std::initializer_li
     return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size()));
 }
 
-// These need the dispatcher's reader-parameter branches and the window forwarding them to the
-// page.
-TEST_F(ParameterPage, DISABLED_SetSequenceSendsEachFrameAfterTheAcknowledgementBefore) {
+TEST_F(ParameterPage, SetSequenceSendsEachFrameAfterTheAcknowledgementBefore) {
     Press("parameterDefaultButton");
     EXPECT_EQ(SetSettings(), Frames({"A0 05 60 00 65 87 0F"}));
     const struct {
@@ -579,7 +577,7 @@ TEST_F(ParameterPage, DISABLED_SetSequenceSendsEachFrameAfterTheAcknowledgementB
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
 }
 
-TEST_F(ParameterPage, DISABLED_GetSequenceReadsAndShowsTheReadersValues) {
+TEST_F(ParameterPage, GetSequenceReadsAndShowsTheReadersValues) {
     ASSERT_EQ(opening, Frames({"A0 04 61 00 65 96"}));
     const struct {
         QByteArray answer;
