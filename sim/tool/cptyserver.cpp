@@ -129,7 +129,8 @@ void CPtyServer::ReadHost(std::uint64_t now) {
 void CPtyServer::SendDue(std::uint64_t now, bool hostPresent) {
     for (const SimOutput& out : m_simulator.TakeOutput(now)) {
         const bool record = out.kind == SimOutput::Kind::Record;
-        if (!record || m_logRecords)
+        // Records nobody can receive are not worth a line each.
+        if (!record || (m_logRecords && hostPresent))
             Log(now, hostPresent ? "->" : "-x", KindName(out.kind), out.bytes);
         // A closed port takes nothing: what the reader sends meanwhile is lost.
         if (hostPresent && m_pending.size() + out.bytes.size() <= kMaxPending)

@@ -37,7 +37,7 @@ std::string CSimOptions::Usage(const std::string& program) {
         << "  --record-period-us N time between two records in microseconds\n"
         << "  --version M.N        firmware version answered to 0x6A (default 1.2)\n"
         << "  --delay-us N         time from a request to its answer (default 1000)\n"
-        << "  --fault SPEC         spoil answers; may be given several times. SPEC is\n"
+        << "  --fault WHAT         spoil answers; may be given several times. WHAT is\n"
         << "                       KIND[@TARGET][:KEY=VALUE,...]\n"
         << "                       KIND    status    refuse with a failure status\n"
         << "                               checksum  answer with a wrong checksum byte\n"
@@ -90,7 +90,7 @@ std::optional<CSimOptions::Fault> CSimOptions::ParseFault(const std::string& tex
         *error = "unknown fault kind '" + kindName + "'";
         return std::nullopt;
     }
-    fault.spec.kind = *kind;
+    fault.what.kind = *kind;
     std::istringstream list(keys);
     std::string item;
     while (std::getline(list, item, ',')) {
@@ -104,15 +104,15 @@ std::optional<CSimOptions::Fault> CSimOptions::ParseFault(const std::string& tex
             return std::nullopt;
         }
         if (key == "uses" && *number > 0)
-            fault.spec.uses = static_cast<int>(std::min<std::uint64_t>(*number, 1 << 30));
+            fault.what.uses = static_cast<int>(std::min<std::uint64_t>(*number, 1 << 30));
         else if (key == "status" && *number <= 0xFF)
-            fault.spec.status = static_cast<std::uint8_t>(*number);
+            fault.what.status = static_cast<std::uint8_t>(*number);
         else if (key == "pieces" && *number >= 2)
-            fault.spec.pieces = *number;
+            fault.what.pieces = *number;
         else if (key == "gap-us")
-            fault.spec.gapMicros = *number;
+            fault.what.gapMicros = *number;
         else if (key == "bytes" && *number >= 1)
-            fault.spec.noiseBytes = *number;
+            fault.what.noiseBytes = *number;
         else {
             *error = "bad fault option '" + item + "'";
             return std::nullopt;
@@ -210,13 +210,13 @@ void CSimOptions::Apply(CReaderSimulator& simulator) const {
     for (const Fault& fault : faults) {
         switch (fault.target) {
         case Fault::Target::All:
-            simulator.Faults().SetGlobal(fault.spec);
+            simulator.Faults().SetGlobal(fault.what);
             break;
         case Fault::Target::Command:
-            simulator.Faults().Set(fault.command, fault.spec);
+            simulator.Faults().Set(fault.command, fault.what);
             break;
         case Fault::Target::Records:
-            simulator.Faults().SetRecords(fault.spec);
+            simulator.Faults().SetRecords(fault.what);
             break;
         }
     }

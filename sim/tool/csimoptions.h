@@ -15,7 +15,7 @@ public:
         enum class Target { All, Command, Records };
         Target target = Target::All;
         std::uint8_t command = 0;
-        FaultSpec spec;
+        FaultSpec what;
     };
 
     // False with a message in *error when the line cannot be used.

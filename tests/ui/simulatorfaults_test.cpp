@@ -1,0 +1,86 @@
+// The program's reaction to each way the simulated reader can misbehave, through the window and
+// the "Simulator" port entry.
+#include "windowtest.h"
+
+#include "link/portnames.h"
+#include "link/simulatorbackend.h"
+#include "pages/cread.h"
+
+#include <QDeadlineTimer>
+
+namespace {
+
+struct FaultRow {
+    const char* name;
+    std::uint8_t command;
+    FaultKind kind;
+    bool connects;        // the handshake ends connected
+    const char* readLine; // for faults on the tag read: the line expected, or nullptr for none
+};
+
+class SimulatorFault : public WindowTest, public ::testing::WithParamInterface<FaultRow> {
+protected:
+    CSimulatorBackend& Backend() {
+        dlg.m_serial.SetDevice(kSimulatorPort);
+        dlg.OpenPortIfClosed();
+        dlg.ClosePortIfOpen();
+        return *static_cast<CSimulatorBackend*>(dlg.m_serial.Backend());
+    }
+    void Connect() {
+        auto* ports = dlg.findChild<QComboBox*>(QStringLiteral("portList"));
+        ports->setCurrentIndex(ports->findText(kSimulatorPort));
+        Click(dlg, "connectButton");
+        QDeadlineTimer deadline(CReaderDlg::s_connectTimeoutMs + 300);
+        while (dlg.m_connected != 1 && !deadline.hasExpired())
+            QTest::qWait(5);
+    }
+    CReaderDlg dlg;
+};
+
+TEST_P(SimulatorFault, ProgramReactsAsAnOperatorExpects) {
+    const FaultRow& row = GetParam();
+    FaultSpec fault;
+    fault.kind = row.kind;
+    fault.uses = 1;
+    if (row.readLine == nullptr && row.command != 0x80) {
+        Backend().Simulator().Faults().Set(row.command, fault);
+        Connect();
+        EXPECT_EQ(dlg.m_connected, row.connects ? 1 : 0);
+        if (!row.connects) {
+            QTest::qWait(CReaderDlg::s_connectTimeoutMs + 100);
+            EXPECT_TRUE(messages.contains(QStringLiteral("Failed to Connect Device!")));
+            EXPECT_TRUE(Button(dlg, "connectButton")->isEnabled());
+        }
+        return;
+    }
+    Connect();
+    ASSERT_EQ(dlg.m_connected, 1);
+    dlg.Sheet().SetActivePage(1); // Tag Operation: its activation sends the stop
+    QTest::qWait(60);
+    Backend().Simulator().Faults().Set(row.command, fault);
+    dlg.ReadPage().OnReadTag();
+    QTest::qWait(300);
+    const bool read = Lines(dlg).contains(QStringLiteral("Tag Data Read Successfully!"));
+    EXPECT_EQ(read, row.readLine != nullptr) << Lines(dlg).join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SimulatorFault,
+    ::testing::Values(
+        FaultRow{"HandshakeRefused", 0x50, FaultKind::FailureStatus, false, nullptr},
+        FaultRow{"StopAnswerCorrupt", 0xFE, FaultKind::CorruptChecksum, false, nullptr},
+        FaultRow{"NoiseBeforeStopAnswer", 0xFE, FaultKind::Noise, false, nullptr},
+        FaultRow{"VersionLost", 0x6A, FaultKind::Silence, false, nullptr},
+        FaultRow{"VersionSplit", 0x6A, FaultKind::Split, true, nullptr},
+        FaultRow{"ReaderVanishes", 0xFE, FaultKind::Vanish, false, nullptr},
+        // One spoiled read answer: the dispatcher resends and the second attempt succeeds.
+        FaultRow{"ReadCorruptThenRetried", 0x80, FaultKind::CorruptChecksum, true,
+                 "Tag Data Read Successfully!"},
+        FaultRow{"ReadRefusedThenRetried", 0x80, FaultKind::FailureStatus, true,
+                 "Tag Data Read Successfully!"},
+        FaultRow{"ReadSplit", 0x80, FaultKind::Split, true, "Tag Data Read Successfully!"},
+        // Noise in front of the answer is never taken for it, and nothing resynchronises.
+        FaultRow{"ReadAfterNoise", 0x80, FaultKind::Noise, true, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
