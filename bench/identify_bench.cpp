@@ -1,0 +1,172 @@
+// Host cost of the multi-tag record stream on the Tag Identify page, measured through the real
+// window: receive event, buffer, dispatcher and the page's Data box.
+//
+//   BM_StreamPerRecord/<chunk>   100 records delivered in receive events of <chunk> bytes; the
+//                                "us_per_record" counter is host time per record.
+//   BM_LastByteToStop            the receive event that carries the last byte of the 100th record,
+//                                up to the stop request on the line.
+//   BM_AppendTagLine/<lines>     one tag line appended to a Data box that already holds <lines>
+//                                lines; flat across sizes when the box is appended to, not rebuilt.
+//
+// A record takes 17 x 10 bit / 115200 bit/s = 1.48 ms on the wire.
+#include "fakebackend.h"
+
+#include "pages/cidentify.h"
+#include "protocol/frame.h"
+#include "ui/cpropertysheet.h"
+#include "ui/creaderdlg.h"
+#include "ui/messagebox.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <memory>
+
+namespace {
+
+constexpr int kRecords = 100;
+constexpr std::size_t kRecordSize = 17;
+
+QByteArray Raw(const Bytes& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+Bytes Record(int n) {
+    Bytes r = {0xCC, 0x11};
+    for (int i = 0; i < 12; ++i)
+        r.push_back(static_cast<std::uint8_t>(i == 11 ? n : 0x30 + i));
+    r.push_back(static_cast<std::uint8_t>(1 + n % 4));
+    r.push_back(FrameChecksum(r.data(), 15));
+    r.push_back(0x0A);
+    return r;
+}
+
+Bytes HundredRecords() {
+    Bytes stream;
+    for (int n = 0; n < kRecords; ++n) {
+        const Bytes r = Record(n);
+        stream.insert(stream.end(), r.begin(), r.end());
+    }
+    return stream;
+}
+
+// A connected window on an in-memory line, with the Tag Identify page shown in Multiple Tags.
+struct Window {
+    Window() {
+        SetMessageRecorder([](const QString&) {});
+        dlg.m_serial.SetBackendFactory([this](const QString& device) {
+            auto made = std::make_unique<CFakeBackend>(device);
+            line = made.get();
+            return made;
+        });
+        dlg.m_serial.SetDevice(QStringLiteral("fake"));
+        dlg.m_serial.SetRThreshold(1);
+        dlg.OpenPortIfClosed();
+        dlg.ClosePortIfOpen();
+        dlg.OnHandshakeDone();
+        dlg.IdentifyPage().OnMultipleTags();
+    }
+    ~Window() { SetMessageRecorder({}); }
+
+    // Runs the start chain up to the first record.
+    void StartStream() {
+        dlg.IdentifyPage().OnIdentifyTag();
+        const Bytes mode = {0x02, 0x00, 0x70, 0x02, 0x05};
+        line->Deliver(Raw(BuildFrame(kDataHeader, 0x63, mode)));
+        line->Deliver(Raw({0xE4, 0x03, 0x60, 0x00, 0xB9}));
+        line->Deliver(Raw({0xE4, 0x03, 0x65, 0x00, 0xB4}));
+        line->m_written.clear();
+    }
+    void Deliver(const Bytes& bytes, std::size_t from, std::size_t count) {
+        line->Deliver(QByteArray(reinterpret_cast<const char*>(bytes.data() + from),
+                                 static_cast<qsizetype>(count)));
+    }
+    bool Stopped() const {
+        static const QByteArray stop("\xA0\x02\xFE\x60", 4);
+        return !line->m_written.empty() && line->m_written.back() == stop;
+    }
+
+    CReaderDlg dlg;
+    CFakeBackend* line = nullptr;
+};
+
+void BM_StreamPerRecord(benchmark::State& state) {
+    const std::size_t chunk = static_cast<std::size_t>(state.range(0));
+    const Bytes stream = HundredRecords();
+    Window window;
+    double seconds = 0;
+    for (auto _ : state) {
+        window.StartStream();
+        const auto start = std::chrono::steady_clock::now();
+        for (std::size_t i = 0; i < stream.size(); i += chunk)
+            window.Deliver(stream, i, std::min(chunk, stream.size() - i));
+        const auto end = std::chrono::steady_clock::now();
+        if (!window.Stopped()) {
+            state.SkipWithError("the stream did not stop after 100 records");
+            break;
+        }
+        const double elapsed = std::chrono::duration<double>(end - start).count();
+        seconds += elapsed;
+        state.SetIterationTime(elapsed);
+    }
+    state.SetItemsProcessed(state.iterations() * kRecords);
+    if (state.iterations() > 0)
+        state.counters["us_per_record"] =
+            seconds * 1e6 / static_cast<double>(state.iterations() * kRecords);
+}
+BENCHMARK(BM_StreamPerRecord)
+    ->Arg(17)
+    ->Arg(170)
+    ->Arg(1700)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_LastByteToStop(benchmark::State& state) {
+    const Bytes stream = HundredRecords();
+    Window window;
+    for (auto _ : state) {
+        window.StartStream();
+        window.Deliver(stream, 0, stream.size() - 1);
+        const auto start = std::chrono::steady_clock::now();
+        window.Deliver(stream, stream.size() - 1, 1);
+        const auto end = std::chrono::steady_clock::now();
+        if (!window.Stopped()) {
+            state.SkipWithError("the stream did not stop after 100 records");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+BENCHMARK(BM_LastByteToStop)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_AppendTagLine(benchmark::State& state) {
+    Window window;
+    CIdentify& page = window.dlg.IdentifyPage();
+    const QString tagLine =
+        QStringLiteral("NO.0: CC 11 30 31 32 33 34 35 36 37 38 39 3A 00(Antenna1) \r\n");
+    for (int64_t i = 0; i < state.range(0); ++i)
+        page.AppendTagLine(tagLine);
+    for (auto _ : state)
+        page.AppendTagLine(tagLine);
+}
+BENCHMARK(BM_AppendTagLine)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
