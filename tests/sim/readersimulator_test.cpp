@@ -495,9 +495,9 @@ TestBytes Joined(const std::vector<SimOutput>& out) {
 }
 
 FaultSpec Kind(FaultKind kind) {
-    FaultSpec spec;
-    spec.kind = kind;
-    return spec;
+    FaultSpec fault;
+    fault.kind = kind;
+    return fault;
 }
 
 INSTANTIATE_TEST_SUITE_P(
