@@ -466,6 +466,12 @@ void CReaderDlg::SendParameterRequest(ParameterRequest request) {
     using R = ParameterRequest;
     CParameter& page = *m_parameter;
     switch (request) {
+    case R::SendPower:
+        page.SendPower();
+        break;
+    case R::ReadPower:
+        page.ReadPower();
+        break;
     case R::SendAntennas:
         page.SendAntennas();
         break;
