@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,7 +36,11 @@ QString TextFromBox(const QString& shown) {
 
 } // namespace
 
-CIdentify::CIdentify(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Identify")), m_dlg(dlg) {}
+CIdentify::CIdentify(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Identify")), m_dlg(dlg) {
+    m_boxTimer.setSingleShot(true);
+    m_boxTimer.setInterval(kBoxRefreshMs);
+    QObject::connect(&m_boxTimer, &QTimer::timeout, [this] { RefreshBox(); });
+}
 
 // ---- controls ----
 
@@ -115,6 +120,8 @@ void CIdentify::OnSetActive() {
 bool CIdentify::UpdateData(bool fromControls) {
     if (!HasWindow())
         return true;
+    if (fromControls)
+        RefreshBox(); // lines still waiting for the box are part of its text
     ExchangeRadio(fromControls, {m_singleTagRadio.data(), m_multipleTagsRadio.data()}, m_readMode);
     if (fromControls)
         m_tagText = TextFromBox(m_dataBox->toPlainText());
@@ -124,6 +131,9 @@ bool CIdentify::UpdateData(bool fromControls) {
 }
 
 void CIdentify::ShowTagText() {
+    m_boxTimer.stop();
+    m_boxPending.clear();
+    m_boxRebuild = false;
     if (!m_dataBox)
         return;
     m_writingBox = true;
@@ -131,6 +141,7 @@ void CIdentify::ShowTagText() {
     m_writingBox = false;
     m_boxInStep = true;
     m_shownLength = m_tagText.size();
+    m_queuedLength = m_shownLength;
 }
 
 void CIdentify::EnableButtons(bool identifyTag, bool pause) {
@@ -150,22 +161,42 @@ void CIdentify::ScrollToLastLine() {
 // ---- what the dispatcher shows ----
 
 void CIdentify::AppendTagLine(const QString& line) {
-    // The box can take the line at its end only while it shows exactly the text so far; after
-    // the text was emptied behind its back (Pause, Disconnect) or the operator typed into it,
-    // it is rebuilt from the text once.
-    const bool inStep = m_boxInStep && m_shownLength == m_tagText.size();
-    m_tagText += line;
-    if (!m_dataBox)
+    // The line can go to the end of the box only while the box shows exactly the text so far
+    // (with the lines still waiting); after the text was emptied behind its back (Pause,
+    // Disconnect) or the operator typed into it, the box is rebuilt from the text once.
+    if (!m_dataBox) {
+        m_tagText += line; // the box shows the whole text when it is made
         return;
-    if (inStep) {
+    }
+    if (m_queuedLength != m_tagText.size())
+        m_boxRebuild = true;
+    m_tagText += line;
+    m_boxPending += line;
+    m_queuedLength = m_tagText.size();
+    if (!m_boxTimer.isActive())
+        m_boxTimer.start();
+}
+
+void CIdentify::RefreshBox() {
+    m_boxTimer.stop();
+    if (!m_dataBox) {
+        m_boxPending.clear();
+        return;
+    }
+    if (m_boxPending.isEmpty() && !m_boxRebuild)
+        return;
+    // Lines that came before the text was emptied (Pause) still go to the box: it keeps what
+    // was listed until its next rebuild.
+    if (m_boxRebuild || !m_boxInStep) {
+        ShowTagText();
+    } else {
         m_writingBox = true;
         QTextCursor end(m_dataBox->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(BoxText(line));
+        end.insertText(BoxText(m_boxPending));
         m_writingBox = false;
-        m_shownLength = m_tagText.size();
-    } else {
-        ShowTagText();
+        m_boxPending.clear();
+        m_shownLength = m_queuedLength;
     }
     ScrollToLastLine();
 }

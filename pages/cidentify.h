@@ -15,6 +15,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <cstdint>
 
 class CReaderDlg;
@@ -46,10 +47,16 @@ public:
     // single identify dropped, Identify Tag disabled, Pause enabled, the Data box emptied.
     void SendMultiStart();
 
-    // Appends one formatted tag line to m_tagText and to the end of the Data box, and scrolls
-    // the box to its last line. The box is not rebuilt, so appending stays cheap however long
-    // the list grows.
+    // Appends one formatted tag line to m_tagText. The Data box follows within kBoxRefreshMs:
+    // the lines that came in meanwhile are added to its end in one edit and the box is scrolled
+    // to its last line. Laying out a line costs more than the rest of a record's handling, so
+    // the box takes a stream's lines a screen refresh at a time, and is never rebuilt for a line,
+    // so appending stays cheap however long the list grows.
     void AppendTagLine(const QString& line);
+    // Brings the Data box up to m_tagText now. Returns at once when it already shows it.
+    void RefreshBox();
+    bool BoxRefreshPending() const { return m_boxTimer.isActive(); }
+    static constexpr int kBoxRefreshMs = 30;
     // The record stream was stopped at its limit: Pause off, Identify Tag on.
     void MultiStreamStopped();
 
@@ -76,9 +83,16 @@ private:
     QPointer<QPushButton> m_identifyTagButton;
     QPointer<QPushButton> m_pauseButton;
 
-    // True while the Data box shows exactly m_tagText, of m_shownLength characters; only then
-    // can a line be appended to the box instead of rebuilding it.
+    // True while the Data box shows exactly the first m_shownLength characters of m_tagText,
+    // with no edit of the operator's; only then can lines be appended to the box instead of
+    // rebuilding it.
     bool m_boxInStep = false;
     qsizetype m_shownLength = 0;
     bool m_writingBox = false;
+    // Lines appended to m_tagText and not yet to the box; m_queuedLength is the length of
+    // m_tagText they bring the box to. m_boxRebuild: the text changed otherwise meanwhile.
+    QString m_boxPending;
+    qsizetype m_queuedLength = 0;
+    bool m_boxRebuild = false;
+    QTimer m_boxTimer;
 };

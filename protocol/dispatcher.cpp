@@ -123,8 +123,10 @@ void Identify(CReaderState& s, IReaderHost& host) {
 
 // The stream starts right after the 0x65 acknowledgement: bytes that came with it in the same
 // event are the first bytes of the first record.
+// The rest of the buffer is zeroed, as a fresh start of the stream.
 void StartStream(CReaderState& s) {
     Consume(s, 5);
+    std::fill(s.m_rxBuf.begin() + s.m_rxCount, s.m_rxBuf.end(), std::uint8_t{0});
     s.m_multiRxTotal = s.m_rxCount;
     s.m_multiShown = 0;
     s.m_multiStreaming = 1;

@@ -13,6 +13,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+// Failing comparisons show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -17,6 +17,8 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include <functional>
+
 namespace {
 
 QString Hex(const QByteArray& bytes) {
@@ -68,14 +70,29 @@ Bytes Record(int n, bool goodChecksum = true, std::uint8_t last = 0x0A) {
     return r;
 }
 
-// The line the Data box shows for record n.
+// The line the Data box shows for record n: its tag ID without the two header bytes.
 QString RecordLine(int n) {
-    return QStringLiteral("NO.%1: CC 11 30 31 32 33 34 35 36 37 38 39 3A %2(Antenna%3) ")
+    return QStringLiteral("NO.%1: 30 31 32 33 34 35 36 37 38 39 3A %2(Antenna%3) ")
         .arg(n)
         .arg(n, 2, 16, QLatin1Char('0'))
         .arg(1 + n % 4)
         .toUpper()
         .replace(QStringLiteral("ANTENNA"), QStringLiteral("Antenna"));
+}
+
+// What the Data box shows once it has taken the lines handed to it, CR LF endings as line breaks.
+QString ShownText(CReaderDlg& dlg) {
+    QDeadlineTimer deadline(2000);
+    while (dlg.IdentifyPage().BoxRefreshPending() && !deadline.hasExpired())
+        QTest::qWait(2);
+    auto* box = dlg.findChild<QPlainTextEdit*>(QStringLiteral("identifyDataBox"));
+    return box ? box->toPlainText() : QString();
+}
+QStringList ShownLines(CReaderDlg& dlg) {
+    QStringList lines = ShownText(dlg).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
 class IdentifyPage : public WindowTest {
@@ -92,6 +109,9 @@ protected:
         dlg.OpenPortIfClosed();
         dlg.ClosePortIfOpen();
         dlg.OnHandshakeDone();
+        // Shown, so that the page's controls are laid out and take the clicks.
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     }
 
     CIdentify& Page() { return dlg.IdentifyPage(); }
@@ -101,12 +121,7 @@ protected:
         return found;
     }
     QPlainTextEdit* DataBox() { return Find<QPlainTextEdit>("identifyDataBox"); }
-    QStringList BoxLines() {
-        QStringList lines = DataBox()->toPlainText().split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
+    QStringList BoxLines() { return ShownLines(dlg); }
     bool Enabled(const char* button) { return Find<QPushButton>(button)->isEnabled(); }
     void ClickRadio(const char* name) {
         QTest::mouseClick(Find<QRadioButton>(name), Qt::LeftButton);
@@ -169,7 +184,7 @@ TEST_F(IdentifyPage, CreationAndActivationLeaveThePageIdle) {
     dlg.Sheet().SetActivePage(1);
     dlg.Sheet().SetActivePage(0);
     EXPECT_TRUE(Page().m_tagText.isEmpty());
-    EXPECT_TRUE(DataBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(ShownText(dlg).isEmpty());
     EXPECT_TRUE(Enabled("identifyTagButton"));
     EXPECT_FALSE(Enabled("identifyPauseButton"));
 }
@@ -221,7 +236,7 @@ TEST_F(IdentifyPage, MultiStartReadiesThePageForTheStream) {
     EXPECT_FALSE(Enabled("identifyTagButton"));
     EXPECT_TRUE(Enabled("identifyPauseButton"));
     EXPECT_TRUE(Page().m_tagText.isEmpty());
-    EXPECT_TRUE(DataBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(ShownText(dlg).isEmpty());
 
     Page().MultiStreamStopped();
     EXPECT_TRUE(Enabled("identifyTagButton"));
@@ -229,34 +244,43 @@ TEST_F(IdentifyPage, MultiStartReadiesThePageForTheStream) {
 }
 
 TEST_F(IdentifyPage, TagLinesAreAppendedToTheEndOfTheBoxAndScrolledTo) {
-    // A box that is rebuilt for every line reports its whole text as removed and inserted; one
-    // that is appended to reports only the new line, at its end.
+    // A box that is rebuilt reports its whole text as removed and inserted; one that is appended
+    // to reports only the new lines, at its end. Lines handed over together reach the box in one
+    // edit.
     int removed = 0;
+    int edits = 0;
     int lastPosition = -1;
     QObject::connect(DataBox()->document(), &QTextDocument::contentsChange,
                      [&](int position, int charsRemoved, int) {
                          removed += charsRemoved;
                          lastPosition = position;
+                         ++edits;
                      });
     QString expected;
-    for (int n = 0; n < 300; ++n) {
-        const QString tagLine = QStringLiteral("NO.%1: E2 00(Antenna1) \r\n").arg(n);
+    for (int batch = 0; batch < 30; ++batch) {
         const int end = DataBox()->document()->characterCount() - 1;
-        Page().AppendTagLine(tagLine);
-        expected += tagLine;
-        ASSERT_EQ(lastPosition, end) << n;
+        for (int n = 10 * batch; n < 10 * batch + 10; ++n) {
+            const QString tagLine = QStringLiteral("NO.%1: E2 00(Antenna1) \r\n").arg(n);
+            Page().AppendTagLine(tagLine);
+            expected += tagLine;
+        }
+        EXPECT_EQ(Page().m_tagText, expected);
+        ShownText(dlg);
+        ASSERT_EQ(lastPosition, end) << batch;
+        ASSERT_EQ(edits, batch + 1);
     }
     EXPECT_EQ(removed, 0);
-    EXPECT_EQ(Page().m_tagText, expected);
     EXPECT_EQ(BoxLines().size(), 300);
     EXPECT_EQ(BoxLines().last(), "NO.299: E2 00(Antenna1) ");
     QScrollBar* bar = DataBox()->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 
-    // The form transfer reads the box back with the lines' own CR LF endings.
+    // The form transfer reads the box back with the lines' own CR LF endings, lines not yet
+    // shown included.
+    Page().AppendTagLine(QStringLiteral("NO.300: E2 00(Antenna1) \r\n"));
     Page().UpdateData(true);
-    EXPECT_EQ(Page().m_tagText, expected);
+    EXPECT_EQ(Page().m_tagText, expected + "NO.300: E2 00(Antenna1) \r\n");
 }
 
 // Where the box no longer shows the page's text, the next line rebuilds it from the text.
@@ -275,7 +299,7 @@ TEST_P(IdentifyResync, NextLineShowsExactlyTheText) {
     Page().AppendTagLine(QStringLiteral("next(Antenna2) \r\n"));
     QString text = Page().m_tagText;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    EXPECT_EQ(DataBox()->toPlainText(), text);
+    EXPECT_EQ(ShownText(dlg), text);
     EXPECT_EQ(BoxLines().last(), "next(Antenna2) ");
 }
 
@@ -312,7 +336,7 @@ TEST_P(IdentifyRadios, WriteTheReadModeAndLeaveNothingPending) {
     EXPECT_EQ(dlg.m_waitIdentify, 0);
     EXPECT_EQ(dlg.m_waitSingleModeAck, row.singleModeAck);
     EXPECT_TRUE(Page().m_tagText.isEmpty());
-    EXPECT_TRUE(DataBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(ShownText(dlg).isEmpty());
     EXPECT_TRUE(Enabled("identifyTagButton"));
     EXPECT_FALSE(Enabled("identifyPauseButton"));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
@@ -375,7 +399,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Identify Tag ----
 
-TEST_F(IdentifyPage, DISABLED_SingleIdentifySendsTheRequestAndShowsTheTextFirst) {
+TEST_F(IdentifyPage, SingleIdentifySendsTheRequestAndShowsTheTextFirst) {
     Page().m_tagText = QStringLiteral("E2 00(Antenna1) \r\n");
     dlg.m_waitMultiIdentify = 1;
     DataBox()->setFocus();
@@ -390,7 +414,7 @@ TEST_F(IdentifyPage, DISABLED_SingleIdentifySendsTheRequestAndShowsTheTextFirst)
     EXPECT_EQ(Page().m_tagText, "E2 00(Antenna1) \r\n");
 }
 
-TEST_F(IdentifyPage, DISABLED_MultipleIdentifyStartsTheChainWithTheWorkModeRead) {
+TEST_F(IdentifyPage, MultipleIdentifyStartsTheChainWithTheWorkModeRead) {
     ClickRadio("identifyMultipleTagsRadio");
     Sent();
     dlg.m_multiStreaming = 1; // left over from a stream that Pause ended
@@ -406,7 +430,7 @@ TEST_F(IdentifyPage, DISABLED_MultipleIdentifyStartsTheChainWithTheWorkModeRead)
 
 // ---- Pause and Clear ----
 
-TEST_F(IdentifyPage, DISABLED_PauseStopsTheStreamAndKeepsTheLinesInView) {
+TEST_F(IdentifyPage, PauseStopsTheStreamAndKeepsTheLinesInView) {
     dlg.OpenPortIfClosed();
     Page().SendMultiStart();
     Page().AppendTagLine(QStringLiteral("NO.0: E2 00(Antenna1) \r\n"));
@@ -428,10 +452,10 @@ TEST_F(IdentifyPage, DISABLED_PauseStopsTheStreamAndKeepsTheLinesInView) {
 
     // The next Identify Tag refreshes the box from the emptied text.
     Click(dlg, "identifyTagButton");
-    EXPECT_TRUE(DataBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(ShownText(dlg).isEmpty());
 }
 
-TEST_F(IdentifyPage, DISABLED_ClearEmptiesTheListAndRestartsTheRecordCount) {
+TEST_F(IdentifyPage, ClearEmptiesTheListAndRestartsTheRecordCount) {
     dlg.AddOperationLine(QStringLiteral("Read Tag Successfully!"));
     Page().AppendTagLine(QStringLiteral("E2 00(Antenna1) \r\n"));
     dlg.m_rxBuf[5] = 0x11;
@@ -440,7 +464,7 @@ TEST_F(IdentifyPage, DISABLED_ClearEmptiesTheListAndRestartsTheRecordCount) {
     dlg.m_multiShown = 2;
     Click(dlg, "identifyClearButton");
     EXPECT_TRUE(Page().m_tagText.isEmpty());
-    EXPECT_TRUE(DataBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(ShownText(dlg).isEmpty());
     EXPECT_EQ(dlg.m_rxCount + dlg.m_multiRxTotal + dlg.m_multiShown, 0u);
     EXPECT_EQ(dlg.m_rxBuf[5], 0);
     EXPECT_EQ(Lines(dlg),
@@ -488,12 +512,76 @@ INSTANTIATE_TEST_SUITE_P(Rows, IdentifyOverPty,
                                                        "A0 05 60 00 87 01 73"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A scripted reader on a real pseudo-terminal: the answers reach the page in whatever pieces the
+// port delivers them.
+class IdentifyPeer : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(peer.IsOpen());
+        dlg.m_serial.SetDevice(peer.SlavePath());
+        dlg.m_serial.SetSettings(QStringLiteral("115200,n,8,1"));
+        dlg.m_serial.SetRThreshold(1);
+        dlg.OnHandshakeDone();
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    }
+    QString Request(std::size_t length) { return Hex(Raw(peer.Expect(length))); }
+    bool WaitUntil(const std::function<bool()>& done) {
+        QDeadlineTimer deadline(5000);
+        while (!done() && !deadline.hasExpired())
+            peer.Pump();
+        return done();
+    }
+    QStringList BoxLines() { return ShownLines(dlg); }
+    CPtyPeer peer;
+    CReaderDlg dlg;
+};
+
+TEST_F(IdentifyPeer, SingleExchange) {
+    Click(dlg, "identifyTagButton");
+    EXPECT_EQ(Request(5), kIdentifySingle);
+    peer.Send(kIdentifyFailed, 2);
+    EXPECT_EQ(Request(5), kIdentifySingle);
+    peer.Send(IdentifyAnswer(2, kTagId), 3);
+    ASSERT_TRUE(WaitUntil([&] { return !Lines(dlg).isEmpty(); }));
+    EXPECT_EQ(Lines(dlg), QStringList({"Read Tag Successfully!"}));
+    EXPECT_EQ(BoxLines(), QStringList({"E2 00 30 12 34 56 78 9A BC DE F0 11(Antenna2) "}));
+    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+}
+
+// The acknowledgement of the stream start and all hundred records written at once: the port
+// hands them over in a few large events, and every record is still listed once.
+TEST_F(IdentifyPeer, StreamWrittenInOneGoIsListedWhole) {
+    QTest::mouseClick(dlg.findChild<QRadioButton*>(QStringLiteral("identifyMultipleTagsRadio")),
+                      Qt::LeftButton);
+    EXPECT_EQ(Request(7), kReadTagModeMultiple);
+    Click(dlg, "identifyTagButton");
+    EXPECT_EQ(Request(7), kReadWorkMode);
+    peer.Send(WorkModeAnswer(3));
+    EXPECT_EQ(Request(7), kCommModeRs232);
+    peer.Send(kModeWriteAck);
+    EXPECT_EQ(Request(4), kMultiStart);
+    Bytes stream = kMultiStartAck;
+    QStringList expected;
+    for (int n = 0; n < 100; ++n) {
+        const Bytes r = Record(n);
+        stream.insert(stream.end(), r.begin(), r.end());
+        expected << RecordLine(n);
+    }
+    peer.Send(stream);
+    ASSERT_TRUE(WaitUntil([&] { return !messages.isEmpty(); }));
+    EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
+    EXPECT_EQ(BoxLines(), expected);
+    EXPECT_EQ(Request(4), kStop);
+}
+
 // ---- answers through the dispatcher ----
 //
 // These need the dispatcher's identify branches and its calls into this page; they stay
 // disabled until it has them.
 
-TEST_F(IdentifyPage, DISABLED_SingleAnswerShowsTheTagWhenItsLastByteArrives) {
+TEST_F(IdentifyPage, SingleAnswerShowsTheTagWhenItsLastByteArrives) {
     Click(dlg, "identifyTagButton");
     Sent();
     const Bytes answer = IdentifyAnswer(1, kTagId);
@@ -510,7 +598,7 @@ TEST_F(IdentifyPage, DISABLED_SingleAnswerShowsTheTagWhenItsLastByteArrives) {
     EXPECT_TRUE(Sent().isEmpty());
 }
 
-TEST_F(IdentifyPage, DISABLED_SingleIdentifyGivesUpSilentlyAfterTenRequests) {
+TEST_F(IdentifyPage, SingleIdentifyGivesUpSilentlyAfterTenRequests) {
     Click(dlg, "identifyTagButton");
     int requests = static_cast<int>(Sent().size());
     for (int answer = 0; answer < 12 && dlg.m_waitIdentify == 1; ++answer) {
@@ -537,7 +625,7 @@ struct ChainRow {
 
 class IdentifyChain : public IdentifyPage, public ::testing::WithParamInterface<ChainRow> {};
 
-TEST_P(IdentifyChain, DISABLED_StartsTheStreamOrRefusesMasterSlave) {
+TEST_P(IdentifyChain, StartsTheStreamOrRefusesMasterSlave) {
     ClickRadio("identifyMultipleTagsRadio");
     Sent();
     Click(dlg, "identifyTagButton");
@@ -578,7 +666,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, IdentifyChain,
 // stream is stopped.
 class IdentifyStream : public IdentifyPage, public ::testing::WithParamInterface<std::size_t> {};
 
-TEST_P(IdentifyStream, DISABLED_HundredRecordsAreShownOnceEachThenTheStreamStops) {
+TEST_P(IdentifyStream, HundredRecordsAreShownOnceEachThenTheStreamStops) {
     StartStream();
     Bytes stream;
     QStringList expected;
@@ -599,7 +687,7 @@ TEST_P(IdentifyStream, DISABLED_HundredRecordsAreShownOnceEachThenTheStreamStops
 INSTANTIATE_TEST_SUITE_P(Chunks, IdentifyStream, ::testing::Values(1, 16, 17, 18, 64, 170, 1700),
                          [](const auto& info) { return "Chunk" + std::to_string(info.param); });
 
-TEST_F(IdentifyPage, DISABLED_BadRecordsAreSkippedButCounted) {
+TEST_F(IdentifyPage, BadRecordsAreSkippedButCounted) {
     StartStream();
     Bytes stream;
     QStringList expected;
@@ -617,7 +705,7 @@ TEST_F(IdentifyPage, DISABLED_BadRecordsAreSkippedButCounted) {
     EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
 }
 
-TEST_F(IdentifyPage, DISABLED_ClearDuringTheStreamCountsFromZeroAgain) {
+TEST_F(IdentifyPage, ClearDuringTheStreamCountsFromZeroAgain) {
     StartStream();
     Bytes first;
     for (int n = 0; n < 30; ++n) {
@@ -627,7 +715,7 @@ TEST_F(IdentifyPage, DISABLED_ClearDuringTheStreamCountsFromZeroAgain) {
     Stream(first, 170);
     EXPECT_EQ(BoxLines().size(), 30);
     Click(dlg, "identifyClearButton");
-    EXPECT_TRUE(DataBox()->toPlainText().isEmpty());
+    EXPECT_TRUE(ShownText(dlg).isEmpty());
     Bytes next;
     QStringList expected;
     for (int n = 0; n < 20; ++n) {
@@ -641,7 +729,7 @@ TEST_F(IdentifyPage, DISABLED_ClearDuringTheStreamCountsFromZeroAgain) {
     EXPECT_TRUE(Enabled("identifyPauseButton"));
 }
 
-TEST_F(IdentifyPage, DISABLED_PauseDuringTheStreamStopsItWithTheLinesShown) {
+TEST_F(IdentifyPage, PauseDuringTheStreamStopsItWithTheLinesShown) {
     StartStream();
     Bytes first;
     QStringList expected;
@@ -672,6 +760,8 @@ protected:
     }
     void SetUp() override {
         WindowTest::SetUp();
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         auto* ports = dlg.findChild<QComboBox*>(QStringLiteral("portList"));
         ports->setCurrentIndex(ports->findText(kSimulatorPort));
         Choose(dlg, "baudList", QStringLiteral("115200"));
@@ -679,17 +769,11 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }));
         dlg.OnClearOperationList();
     }
-    QStringList BoxLines() {
-        auto* box = dlg.findChild<QPlainTextEdit*>(QStringLiteral("identifyDataBox"));
-        QStringList lines = box->toPlainText().split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
+    QStringList BoxLines() { return ShownLines(dlg); }
     CReaderDlg dlg;
 };
 
-TEST_F(IdentifySimulator, DISABLED_SingleTagIsIdentified) {
+TEST_F(IdentifySimulator, SingleTagIsIdentified) {
     Click(dlg, "identifyTagButton");
     ASSERT_TRUE(WaitUntil([&] { return !Lines(dlg).isEmpty(); }));
     EXPECT_EQ(Lines(dlg), QStringList({"Read Tag Successfully!"}));
@@ -699,7 +783,7 @@ TEST_F(IdentifySimulator, DISABLED_SingleTagIsIdentified) {
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
 }
 
-TEST_F(IdentifySimulator, DISABLED_StreamAtWireSpeedListsAHundredRecordsThenStops) {
+TEST_F(IdentifySimulator, StreamAtWireSpeedListsAHundredRecordsThenStops) {
     auto* radio = dlg.findChild<QRadioButton*>(QStringLiteral("identifyMultipleTagsRadio"));
     QTest::mouseClick(radio, Qt::LeftButton);
     Click(dlg, "identifyTagButton");
@@ -708,7 +792,7 @@ TEST_F(IdentifySimulator, DISABLED_StreamAtWireSpeedListsAHundredRecordsThenStop
     const QStringList lines = BoxLines();
     ASSERT_EQ(lines.size(), 100);
     for (int n = 0; n < 100; ++n)
-        EXPECT_TRUE(lines[n].startsWith(QStringLiteral("NO.%1: CC 11 ").arg(n)))
+        EXPECT_TRUE(lines[n].startsWith(QStringLiteral("NO.%1: ").arg(n)))
             << lines[n].toStdString();
     EXPECT_TRUE(Button(dlg, "identifyTagButton")->isEnabled());
     EXPECT_FALSE(Button(dlg, "identifyPauseButton")->isEnabled());
