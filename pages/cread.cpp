@@ -1,10 +1,14 @@
 #include "pages/cread.h"
 
+#include "pages/clogindlg.h"
+#include "pages/cmodifypwddlg.h"
+
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
+#include "ui/modal.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -17,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -134,7 +139,7 @@ void CRead::BuildControls(QWidget* page) {
          {m_loginButton.data(), m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
           m_modifyAuthorizeCodeButton.data()}) {
         fastLayout->addWidget(hidden);
-        hidden->setVisible(false);
+        hidden->setVisible(m_passwordFunctionsShown);
     }
     fastLayout->addStretch(1);
 
@@ -532,12 +537,89 @@ void CRead::Destroy(bool newOperation) {
 
 // ---- fast tag-ID write and the login group ----
 
-void CRead::OnFastWriteTagId() {}
+// ---- login, authorization and fast tag-ID write ----
 
-void CRead::OnLogin() {}
+namespace {
+constexpr std::size_t kMaxTagIdBytes = 12;
+} // namespace
 
-void CRead::OnAuthorize() {}
+// The common start of these requests: port opened, every other pending operation dropped, the
+// operation's own mark set, the request sent. None of them is retried.
+void CRead::StartAccessRequest(int& mark, ByteView request) {
+    m_dlg.OpenPortIfClosed();
+    m_dlg.ClearPendingMarks();
+    mark = 1;
+    m_dlg.SendRequest(request);
+}
 
-void CRead::OnModifyLoginPassword() {}
+void CRead::OnFastWriteTagId() {
+    if (m_fastWriteIdBox)
+        m_fastWriteId = m_fastWriteIdBox->toPlainText();
+    const auto id = HexToBytes(m_fastWriteId.toStdString(), kMaxTagIdBytes);
+    if (!id || id->size() < 2 || id->size() % 2 != 0) {
+        ShowMessage(MessageParent(), QStringLiteral("Invalid Input!"));
+        return;
+    }
+    m_dlg.m_tagIdLen = static_cast<std::uint8_t>(id->size());
+    m_dlg.m_tagId.fill(0);
+    std::copy(id->begin(), id->end(), m_dlg.m_tagId.end() - static_cast<long>(id->size()));
+    StartAccessRequest(m_dlg.m_waitFastWriteId, BuildFastWriteId(*id));
+}
 
-void CRead::OnModifyAuthorizeCode() {}
+void CRead::OnLogin() {
+    CLoginDlg login(MessageParent());
+    if (RunModal(login) != QDialog::Accepted)
+        return;
+    m_dlg.m_loginPwd = login.m_passwordBytes;
+    StartAccessRequest(m_dlg.m_waitLogin, BuildReadLoginPassword());
+}
+
+void CRead::OnAuthorize() {
+    if (m_dlg.m_loggedIn == 0)
+        return;
+    StartAccessRequest(m_dlg.m_waitAuthorize, BuildAuthorize());
+}
+
+namespace {
+
+// Runs a password-change dialog; on OK copies its old and new password into the two arrays.
+template <std::size_t N>
+bool AskPasswordChange(CModifyPwdDlg& dialog, std::array<std::uint8_t, N>& oldPassword,
+                       std::array<std::uint8_t, N>& newPassword) {
+    if (RunModal(dialog) != QDialog::Accepted || dialog.m_oldBytes.size() != N ||
+        dialog.m_newBytes.size() != N)
+        return false;
+    std::copy_n(dialog.m_oldBytes.begin(), N, oldPassword.begin());
+    std::copy_n(dialog.m_newBytes.begin(), N, newPassword.begin());
+    return true;
+}
+
+} // namespace
+
+void CRead::OnModifyLoginPassword() {
+    if (m_dlg.m_loggedIn == 0)
+        return;
+    CModifyLoginPwdDlg dialog(MessageParent());
+    if (!AskPasswordChange(dialog, m_dlg.m_oldLoginPwd, m_dlg.m_newLoginPwd))
+        return;
+    StartAccessRequest(m_dlg.m_waitModifyLoginPwd, BuildReadLoginPassword());
+}
+
+void CRead::OnModifyAuthorizeCode() {
+    if (m_dlg.m_loggedIn == 0)
+        return;
+    CModifyAuthPwdDlg dialog(MessageParent());
+    if (!AskPasswordChange(dialog, m_dlg.m_oldAuthPwd, m_dlg.m_newAuthPwd))
+        return;
+    StartAccessRequest(m_dlg.m_waitModifyAuthPwd, BuildReadAuthPassword());
+}
+
+void CRead::SetPasswordFunctionsShown(bool shown) {
+    m_passwordFunctionsShown = shown;
+    for (QPushButton* button :
+         {m_loginButton.data(), m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
+          m_modifyAuthorizeCodeButton.data()}) {
+        if (button)
+            button->setVisible(shown);
+    }
+}

@@ -8,6 +8,7 @@
 // controls held when they were last read.
 #pragma once
 
+#include "protocol/frame.h"
 #include "ui/cpropertypage.h"
 
 #include <QPointer>
@@ -42,6 +43,10 @@ public:
     void OnAuthorize();
     void OnModifyLoginPassword();
     void OnModifyAuthorizeCode();
+    // Shows or hides Login, Authorize and the two Modify buttons; hidden until the operator
+    // asks for them.
+    void SetPasswordFunctionsShown(bool shown);
+    bool PasswordFunctionsShown() const { return m_passwordFunctionsShown; }
 
     // Results delivered by the dispatcher.
     void AppendReadData(const QString& text);
@@ -85,6 +90,8 @@ private:
     void RefreshReadData();
     void RefreshFastWriteId();
     QWidget* MessageParent() const;
+    void StartAccessRequest(int& mark, ByteView request);
+    bool m_passwordFunctionsShown = false;
 
     CReaderDlg& m_dlg;
     Inputs m_inputs;

@@ -22,6 +22,9 @@ struct CReaderState {
 
     // Zeroes all of m_rxBuf and sets m_rxCount to 0.
     void ClearRx();
+    // Drops every pending operation: all waiting marks and the six work-mode selection marks.
+    // The connection, the sheet state, the step counters and the retry count stay.
+    void ClearPendingMarks();
     // Stores bytes at m_rxCount onward, counting each in m_rxCount and m_multiRxTotal, but never
     // past the end of m_rxBuf. Returns how many bytes were stored; the caller decides what happens
     // to the rest.

@@ -81,6 +81,13 @@ void CReaderDlg::BuildWindow() {
     auto* grid = new QGridLayout(this);
 
     m_menuBar = new QMenuBar(this);
+    // The reader's login and password functions stay out of the way until asked for.
+    QMenu* view = m_menuBar->addMenu(tr("&View"));
+    QAction* passwords = view->addAction(tr("Show &Password Functions"));
+    passwords->setObjectName(QStringLiteral("showPasswordFunctionsAction"));
+    passwords->setCheckable(true);
+    connect(passwords, &QAction::toggled, this,
+            [this](bool shown) { m_read->SetPasswordFunctionsShown(shown); });
     QMenu* help = m_menuBar->addMenu(tr("&Help"));
     QAction* about = help->addAction(QStringLiteral("关于 Tarnwick(&A)..."));
     about->setObjectName(QStringLiteral("aboutAction"));

@@ -4,9 +4,12 @@
 #include "windowtest.h"
 
 #include "link/simulatorbackend.h"
+#include "pages/cpassworddlg.h"
 #include "pages/cread.h"
 #include "protocol/frame.h"
+#include "ui/modal.h"
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <deque>
@@ -267,6 +270,41 @@ TEST_F(TagOperationOnSimulator, DestroyNeedsTheKillPassword) {
     Run("destroyButton");
     EXPECT_EQ(LastLine(), "Tag Destroyed Successfully!");
     EXPECT_TRUE(Reader().Tags().Tag(0).IsKilled());
+}
+
+// The reader's own login password starts as 00000000: log in, change it, and number two tags.
+TEST_F(TagOperationOnSimulator, LoginPasswordChangeAndFastWrite) {
+    dlg.findChild<QAction*>(QStringLiteral("showPasswordFunctionsAction"))->setChecked(true);
+    QList<QStringList> typed = {{"00000000"}, {"00000000", "11223344", "11223344"}};
+    SetDialogRunner([&](QDialog& dialog) {
+        auto* password = qobject_cast<CPasswordDlg*>(&dialog);
+        const QStringList texts = typed.takeFirst();
+        for (int i = 0; i < texts.size(); ++i)
+            password->Boxes()[i]->setText(texts[i]);
+        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        return dialog.result();
+    });
+    const auto waitFor = [&](const char* line) {
+        return QTest::qWaitFor([&] { return LastLine() == line; }, 10000);
+    };
+    Click(dlg, "loginButton");
+    ASSERT_TRUE(waitFor("Login Successfully!"));
+    Click(dlg, "modifyLoginPasswordButton");
+    ASSERT_TRUE(waitFor("Login Password Modified Successfully!"));
+    SetDialogRunner({});
+    const CParameterMemory& memory = Reader().Parameters();
+    for (std::uint16_t i = 0; i < 4; ++i)
+        EXPECT_EQ(memory.Value(CParameterMemory::kLoginPassword + i), 0x11 * (i + 1));
+
+    Type(dlg, "fastWriteIdBox", QStringLiteral("E2 00 00 FF"));
+    Click(dlg, "fastWriteTagIdButton");
+    ASSERT_TRUE(waitFor("Tag ID Written Successfully!"));
+    EXPECT_EQ(dlg.ReadPage().m_fastWriteId, "E2 00 01 00 ");
+    dlg.OnClearOperationList();
+    Click(dlg, "fastWriteTagIdButton");
+    ASSERT_TRUE(waitFor("Tag ID Written Successfully!"));
+    EXPECT_EQ(dlg.ReadPage().m_fastWriteId, "E2 00 01 01 ");
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 } // namespace
