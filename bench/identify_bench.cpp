@@ -12,7 +12,7 @@
 //                                flat across sizes when the box is appended to, not rebuilt.
 //
 // A record takes 17 x 10 bit / 115200 bit/s = 1.48 ms on the wire.
-#include "fakebackend.h"
+#include "fakewindow.h"
 
 #include "pages/cidentify.h"
 #include "protocol/frame.h"
@@ -61,16 +61,7 @@ Bytes HundredRecords() {
 struct Window {
     Window() {
         SetMessageRecorder([](const QString&) {});
-        dlg.m_serial.SetBackendFactory([this](const QString& device) {
-            auto made = std::make_unique<CFakeBackend>(device);
-            line = made.get();
-            return made;
-        });
-        dlg.m_serial.SetDevice(QStringLiteral("fake"));
-        dlg.m_serial.SetRThreshold(1);
-        dlg.OpenPortIfClosed();
-        dlg.ClosePortIfOpen();
-        dlg.OnHandshakeDone();
+        line = ConnectToFakeLine(dlg);
         dlg.show();
         dlg.IdentifyPage().OnMultipleTags();
     }

@@ -1,7 +1,7 @@
 // The Tag Identify page driven as an operator drives it: the Read Tag Mode radios, Identify Tag,
 // Pause and Clear, with the requests checked byte for byte on an in-memory line or on a real
 // pseudo-terminal, and the Data box read as the operator sees it.
-#include "fakebackend.h"
+#include "fakewindow.h"
 #include "ptypeer.h"
 #include "windowtest.h"
 
@@ -99,16 +99,7 @@ class IdentifyPage : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        dlg.m_serial.SetBackendFactory([this](const QString& device) {
-            auto made = std::make_unique<CFakeBackend>(device);
-            line = made.get();
-            return made;
-        });
-        dlg.m_serial.SetDevice(QStringLiteral("fake"));
-        dlg.m_serial.SetRThreshold(1);
-        dlg.OpenPortIfClosed();
-        dlg.ClosePortIfOpen();
-        dlg.OnHandshakeDone();
+        line = ConnectToFakeLine(dlg);
         // Shown, so that the page's controls are laid out and take the clicks.
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));

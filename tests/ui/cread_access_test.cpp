@@ -1,7 +1,7 @@
 // The Tag Operation page's login, authorization, password changes and fast tag-ID write, driven
 // through the menu, the page's buttons and the password dialogs, with the requests checked byte
 // for byte and the answers coming back through the dispatcher.
-#include "fakebackend.h"
+#include "fakewindow.h"
 #include "windowtest.h"
 
 #include "pages/cpassworddlg.h"
@@ -47,16 +47,7 @@ class AccessFunctions : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        dlg.m_serial.SetBackendFactory([this](const QString& device) {
-            auto made = std::make_unique<CFakeBackend>(device);
-            line = made.get();
-            return made;
-        });
-        dlg.m_serial.SetDevice(QStringLiteral("fake"));
-        dlg.m_serial.SetRThreshold(1);
-        dlg.OpenPortIfClosed();
-        dlg.ClosePortIfOpen();
-        dlg.OnHandshakeDone();
+        line = ConnectToFakeLine(dlg);
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         dlg.Sheet().SetActivePage(1);

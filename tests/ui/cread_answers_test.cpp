@@ -1,6 +1,6 @@
 // The Tag Operation page with the answers coming back: results in the page and the operation
 // list, resends after failed answers, and whole operations against the simulated reader.
-#include "fakebackend.h"
+#include "fakewindow.h"
 #include "windowtest.h"
 
 #include "link/simulatorbackend.h"
@@ -63,16 +63,7 @@ class TagOperationAnswers : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        dlg.m_serial.SetBackendFactory([this](const QString& device) {
-            auto made = std::make_unique<CScriptedReader>(device);
-            reader = made.get();
-            return made;
-        });
-        dlg.m_serial.SetDevice(QStringLiteral("fake"));
-        dlg.m_serial.SetRThreshold(1);
-        dlg.OpenPortIfClosed();
-        dlg.ClosePortIfOpen();
-        dlg.OnHandshakeDone();
+        reader = ConnectToFakeLine<CScriptedReader>(dlg);
         dlg.Sheet().SetActivePage(1);
         reader->Forget();
     }

@@ -1,6 +1,6 @@
 // The Tag Operation page driven as an operator drives it: its lists, boxes and buttons, with the
 // requests checked byte for byte on an in-memory line.
-#include "fakebackend.h"
+#include "fakewindow.h"
 #include "windowtest.h"
 
 #include "pages/cread.h"
@@ -24,16 +24,7 @@ class TagOperationPage : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        dlg.m_serial.SetBackendFactory([this](const QString& device) {
-            auto made = std::make_unique<CFakeBackend>(device);
-            line = made.get();
-            return made;
-        });
-        dlg.m_serial.SetDevice(QStringLiteral("fake"));
-        dlg.m_serial.SetRThreshold(1);
-        dlg.OpenPortIfClosed();
-        dlg.ClosePortIfOpen();
-        dlg.OnHandshakeDone();
+        line = ConnectToFakeLine(dlg);
         dlg.Sheet().SetActivePage(1);
     }
 
