@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
 namespace {
+
+// The longest time between two stream records either option may ask for: one minute.
+constexpr std::uint64_t kMaxRecordPeriodMicros = 60000000;
 
 // A whole unsigned decimal (or 0x-prefixed hex) number within max.
 std::optional<std::uint64_t> ParseNumber(const std::string& text, std::uint64_t max, int base = 0) {
@@ -32,8 +36,8 @@ std::string CSimOptions::Usage(const std::string& program) {
         << "\n"
         << "Options:\n"
         << "  --tags N             tags in the field, 0..1000 (default 3)\n"
-        << "  --rate R             multi-tag records per second (default: what a 115200 bit/s\n"
-        << "                       line carries, about 677)\n"
+        << "  --rate R             multi-tag records per second, 1/60 .. 1000000 (default: what\n"
+        << "                       a 115200 bit/s line carries, about 677)\n"
         << "  --record-period-us N time between two records in microseconds\n"
         << "  --version M.N        firmware version answered to 0x6A (default 1.2)\n"
         << "  --delay-us N         time from a request to its answer (default 1000)\n"
@@ -157,15 +161,17 @@ bool CSimOptions::Parse(int argc, char** argv, std::string* error) {
         } else if (arg == "--rate") {
             char* end = nullptr;
             const double rate = std::strtod(text->c_str(), &end);
-            if (*end != '\0' || !(rate > 0.0) || rate > 1e6) {
-                *error = "--rate takes a number of records per second above 0";
+            // The period is checked as a double, before it is converted: a tiny rate gives a
+            // quotient no integer holds. The bound is the one --record-period-us has.
+            const double period = rate > 0.0 ? std::round(1e6 / rate) : 0.0;
+            if (*end != '\0' || !(rate > 0.0) || rate > 1e6 ||
+                period > static_cast<double>(kMaxRecordPeriodMicros)) {
+                *error = "--rate takes 1/60 (one record a minute) to 1000000 records per second";
                 return false;
             }
-            recordPeriodMicros = static_cast<std::uint64_t>(1e6 / rate + 0.5);
-            if (recordPeriodMicros == 0)
-                recordPeriodMicros = 1;
+            recordPeriodMicros = static_cast<std::uint64_t>(period);
         } else if (arg == "--record-period-us") {
-            auto n = ParseNumber(*text, 60000000, 10);
+            auto n = ParseNumber(*text, kMaxRecordPeriodMicros, 10);
             if (!n || *n == 0) {
                 *error = "--record-period-us takes 1..60000000";
                 return false;

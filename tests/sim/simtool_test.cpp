@@ -254,7 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CommandLineRow{"Help", {"--help"}, 0, "vanish"},
                     CommandLineRow{"UnknownOption", {"--colour"}, 2, "unknown option"},
                     CommandLineRow{"UnknownFault", {"--fault", "melt"}, 2, "unknown fault kind"},
-                    CommandLineRow{"BadVersion", {"--version", "1"}, 2, "--version"}),
+                    CommandLineRow{"BadVersion", {"--version", "1"}, 2, "--version"},
+                    // A record period longer than a minute, and one no integer holds.
+                    CommandLineRow{"RateBelowOneAMinute", {"--rate", "0.0166"}, 2, "--rate"},
+                    CommandLineRow{"RateTiny", {"--rate", "6e-77"}, 2, "--rate"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
