@@ -1,9 +1,13 @@
 #include "link/serialportbackend.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 CSerialPortBackend::CSerialPortBackend(const QString& device, QObject* parent)
-    : ICommBackend(parent) {
+    : ICommBackend(parent), m_device(device) {
     m_port.setPortName(device);
     connect(&m_port, &QSerialPort::readyRead, this, &ICommBackend::DataReady);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CSerialPortBackend::OnError);
@@ -47,7 +51,13 @@ bool CSerialPortBackend::Open(const LineSettings& settings, OpenFailure* failure
         *failure = OpenFailure::NotFound;
         break;
     case QSerialPort::PermissionError:
-        *failure = OpenFailure::PermissionDenied;
+        // QSerialPort also reports a port that another program holds (its lock file, or the
+        // terminal's exclusive mode) as a permission error. A device the user may read and write
+        // is in use, not forbidden.
+        *failure = ::faccessat(AT_FDCWD, QFile::encodeName(m_device).constData(), R_OK | W_OK,
+                               AT_EACCESS) == 0
+                       ? OpenFailure::Busy
+                       : OpenFailure::PermissionDenied;
         break;
     case QSerialPort::OpenError:
         *failure = OpenFailure::Busy;

@@ -23,5 +23,6 @@ public:
 private:
     void OnError(QSerialPort::SerialPortError error);
 
+    QString m_device;
     QSerialPort m_port;
 };
