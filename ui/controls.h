@@ -22,9 +22,23 @@ QCheckBox* MakeCheck(const QString& caption, const QString& name, QWidget* paren
 // overrides the label's text where two labels read the same ("RS-232 Baud Rate").
 QComboBox* MakeList(const QString& name, QLabel* label, QWidget* parent,
                     const QStringList& entries = {}, const QString& accessibleName = {});
+// The same set-up for a list of a derived class made by the caller; returns the list.
+QComboBox* SetUpList(QComboBox* list, const QString& name, QLabel* label,
+                     const QStringList& entries = {}, const QString& accessibleName = {});
 // A one-line box named after its label.
 QLineEdit* MakeBox(const QString& name, QLabel* label, QWidget* parent,
                    const QString& accessibleName = {});
+
+// Finishes the keyboard and screen-reader set-up of the controls under root once all are built
+// (every page runs it on its controls, the main window on its own):
+// - a control without a name of its own takes the text of the label whose buddy it is, without
+//   the label's colon ("Section:" names its list "Section");
+// - controls that would still read the same get the title of their group in front, as in
+//   "Work Mode — Trigger";
+// - push buttons get a mnemonic letter (Alt+letter presses them) that no other button or menu
+//   shown in the same window uses; a button with no free letter gets none. The caption shown
+//   stays as it is: only the letter is underlined.
+void FinishControls(QWidget* root);
 
 // Form transfer of one integer box: to the control writes the number; from the control reads a
 // signed decimal integer, and when the box holds none shows "请键入一个整数。", puts the focus

@@ -1,5 +1,6 @@
 #include "ui/cpropertypage.h"
 
+#include "ui/controls.h"
 #include "ui/cpropertysheet.h"
 
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@ void CPropertyPage::CreateWindow(QWidget* container) {
     container->layout()->addWidget(window);
     m_window = window;
     BuildControls(window);
+    FinishControls(window);
     window->show();
 }
 

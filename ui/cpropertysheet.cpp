@@ -2,7 +2,25 @@
 
 #include "ui/cpropertypage.h"
 
+#include <QTabBar>
 #include <QVBoxLayout>
+
+namespace {
+
+// Controls made after the rest of the window come last in its Tab order; Tab should go from the
+// tabs into the page, through it in the order it was built, and on past the sheet.
+void PlaceInTabOrder(QWidget* tabs, QWidget* window) {
+    QWidget* previous = tabs;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || control->focusProxy() ||
+            control->window() != tabs->window()) // a drop-down's popup is a window of its own
+            continue;
+        QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+} // namespace
 
 CPropertySheet::CPropertySheet(QWidget* parent) : QTabWidget(parent) {
     connect(this, &QTabWidget::currentChanged, this, [this](int index) {
@@ -39,7 +57,9 @@ void CPropertySheet::SetPages(const std::vector<CPropertyPage*>& pages) {
         auto* container = new QWidget;
         auto* layout = new QVBoxLayout(container);
         layout->setContentsMargins(0, 0, 0, 0);
-        addTab(container, page->Caption());
+        const int index = addTab(container, page->Caption());
+        if (page->Caption().isEmpty())
+            tabBar()->setAccessibleTabName(index, tr("Start page"));
     }
     m_pages = pages;
     for (CPropertyPage* page : m_pages)
@@ -63,6 +83,7 @@ void CPropertySheet::Activate(int index) {
         return;
     if (!page->HasWindow()) {
         page->CreateWindow(widget(index));
+        PlaceInTabOrder(tabBar(), page->Window());
         page->OnInitDialog();
     }
     page->OnSetActive();
