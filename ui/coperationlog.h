@@ -1,4 +1,6 @@
-// The operation list: one timed line per finished operation, the newest one highlighted.
+// The operation list: one timed line per finished operation, the newest one highlighted. The
+// operator may select several lines and copy them (Ctrl+C or the context menu's Copy) as
+// "time<TAB>text" lines.
 #pragma once
 
 #include <QTime>
@@ -20,8 +22,16 @@ public:
     QString TimeAt(int line) const;
     QString TextAt(int line) const;
 
+    // The selected lines as "time<TAB>text", newline-separated, in list order.
+    QString SelectedText() const;
+    // Puts SelectedText on the clipboard (nothing when no line is selected).
+    void CopySelected();
+
     // Where the time stamps come from (tests set a fixed clock).
     void SetClock(std::function<QTime()> clock) { m_clock = std::move(clock); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };

@@ -1,0 +1,256 @@
+#include "ui/cframetrace.h"
+
+#include "ui/messagebox.h"
+#include "ui/modal.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTableView>
+#include <QTime>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+QPushButton* AddButton(QHBoxLayout* row, const QString& text, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+CFrameTrace::CFrameTrace(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frameTrace"));
+    setWindowTitle(tr("Frame Trace"));
+    setModal(false);
+    resize(760, 460);
+
+    auto* layout = new QVBoxLayout(this);
+    m_about = new QLabel(this);
+    m_about->setWordWrap(true);
+    m_about->setObjectName(QStringLiteral("frameTraceAbout"));
+    layout->addWidget(m_about);
+
+    m_view = new QTableView(this);
+    m_view->setObjectName(QStringLiteral("frameTraceView"));
+    m_view->setAccessibleName(tr("Frame Trace"));
+    m_view->setModel(&m_model);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setWordWrap(false);
+    m_view->setShowGrid(false);
+    m_view->verticalHeader()->hide();
+    // Fixed row heights keep a view of many thousand lines cheap.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    m_view->horizontalHeader()->setStretchLastSection(true);
+    m_view->setColumnWidth(CFrameTraceModel::TimeColumn, 90);
+    m_view->setColumnWidth(CFrameTraceModel::DirectionColumn, 80);
+    m_view->setColumnWidth(CFrameTraceModel::BytesColumn, 420);
+    m_view->installEventFilter(this);
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* copyAction = new QAction(tr("&Copy"), m_view);
+    copyAction->setObjectName(QStringLiteral("frameTraceCopyAction"));
+    connect(copyAction, &QAction::triggered, this, &CFrameTrace::CopySelected);
+    auto* copyAllAction = new QAction(tr("Copy &All"), m_view);
+    connect(copyAllAction, &QAction::triggered, this, &CFrameTrace::CopyAll);
+    m_view->addActions({copyAction, copyAllAction});
+    layout->addWidget(m_view, 1);
+
+    auto* row = new QHBoxLayout;
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("frameTraceCount"));
+    row->addWidget(m_count, 1);
+    connect(AddButton(row, tr("&Copy"), "frameTraceCopyButton", this), &QPushButton::clicked, this,
+            &CFrameTrace::CopySelected);
+    connect(AddButton(row, tr("Copy &All"), "frameTraceCopyAllButton", this), &QPushButton::clicked,
+            this, &CFrameTrace::CopyAll);
+    connect(AddButton(row, tr("&Save..."), "frameTraceSaveButton", this), &QPushButton::clicked,
+            this, &CFrameTrace::OnSave);
+    connect(AddButton(row, tr("C&lear"), "frameTraceClearButton", this), &QPushButton::clicked,
+            this, &CFrameTrace::OnClear);
+    connect(AddButton(row, tr("Close"), "frameTraceCloseButton", this), &QPushButton::clicked, this,
+            &QDialog::reject);
+    layout->addLayout(row);
+
+    m_tick.setSingleShot(true);
+    m_tick.setInterval(kFlushMs);
+    connect(&m_tick, &QTimer::timeout, this, &CFrameTrace::Flush);
+    StartClock();
+    UpdateCount();
+}
+
+void CFrameTrace::StartClock() {
+    m_clock.start();
+    m_about->setText(
+        tr("Every frame sent to and received from the reader, timed in milliseconds since the "
+           "trace started at %1. The newest %2 lines are kept; faulty frames are shown in red.")
+            .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
+                 QLocale(QLocale::English).toString(CFrameTraceModel::kMaxLines)));
+}
+
+// ---- collecting ----
+
+void CFrameTrace::Add(TraceLine line) {
+    line.ms = m_clock.elapsed();
+    m_pending.push_back(std::move(line));
+    if (m_pending.size() >= static_cast<std::size_t>(CFrameTraceModel::kMaxLines))
+        Flush(); // the event loop is held up: keep what waits within the limit too
+    else if (!m_tick.isActive())
+        m_tick.start();
+}
+
+void CFrameTrace::AddReceived(std::vector<TracePiece>& pieces) {
+    for (TracePiece& piece : pieces)
+        Add({0, false, true, std::move(piece)});
+    pieces.clear();
+}
+
+void CFrameTrace::Sent(ByteView frame, bool transmitted) {
+    // The program empties its receive buffer with every request, so whatever waits here will
+    // never complete a frame the program sees.
+    m_assembler.Flush(m_pieces);
+    AddReceived(m_pieces);
+    Add({0, true, transmitted, SentPiece(frame)});
+}
+
+void CFrameTrace::Received(ByteView bytes, bool streaming) {
+    m_assembler.Feed(bytes, streaming, m_pieces);
+    AddReceived(m_pieces);
+}
+
+void CFrameTrace::Flush() {
+    m_tick.stop();
+    if (m_pending.empty())
+        return;
+    const QScrollBar* bar = m_view->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    m_model.Append(m_pending);
+    if (atEnd)
+        m_view->scrollToBottom();
+    UpdateCount();
+}
+
+void CFrameTrace::UpdateCount() {
+    const QLocale english(QLocale::English);
+    QString text = tr("%1 lines").arg(english.toString(m_model.LineCount()));
+    if (m_model.Dropped() > 0)
+        text += tr(" (%1 older lines dropped)").arg(english.toString(m_model.Dropped()));
+    m_count->setText(text);
+}
+
+void CFrameTrace::OnClear() {
+    m_pending.clear();
+    m_model.Clear();
+    StartClock();
+    UpdateCount();
+}
+
+// ---- opening and closing ----
+
+void CFrameTrace::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        emit TracingChanged(true);
+}
+
+void CFrameTrace::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised: still tracing
+    emit TracingChanged(false);
+    // Bytes that were waiting for the rest of a frame are shown as they are; the next trace
+    // starts afresh.
+    m_assembler.Flush(m_pieces);
+    AddReceived(m_pieces);
+    m_assembler.Reset();
+    Flush();
+}
+
+// ---- copy and save ----
+
+QString CFrameTrace::SelectedText() const {
+    QList<int> rows;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    QStringList lines;
+    for (int row : rows)
+        lines << m_model.LineText(row);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString CFrameTrace::AllText() const {
+    QStringList lines;
+    lines.reserve(m_model.LineCount());
+    for (int row = 0; row < m_model.LineCount(); ++row)
+        lines << m_model.LineText(row);
+    return lines.join(QLatin1Char('\n'));
+}
+
+void CFrameTrace::CopySelected() {
+    Flush();
+    QGuiApplication::clipboard()->setText(SelectedText());
+}
+
+void CFrameTrace::CopyAll() {
+    Flush();
+    QGuiApplication::clipboard()->setText(AllText());
+}
+
+bool CFrameTrace::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        CopySelected();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CFrameTrace::OnSave() {
+    QFileDialog dialog(this, tr("Save Frame Trace"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({tr("Text files (*.txt)"), tr("All files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(QStringLiteral("frame-trace.txt"));
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SaveTo(dialog.selectedFiles().constFirst());
+}
+
+bool CFrameTrace::SaveTo(const QString& path) {
+    Flush();
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text);
+    if (ok) {
+        QString text = AllText();
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        ok = file.write(text.toUtf8()) >= 0 && file.commit();
+    }
+    if (!ok) {
+        ShowMessage(this, tr("The frame trace could not be saved to %1: %2.")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        if (file.isOpen())
+            file.cancelWriting();
+    }
+    return ok;
+}
