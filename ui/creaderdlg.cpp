@@ -10,13 +10,18 @@
 #include "pages/cworkmode.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
+#include "ui/cframetrace.h"
+#include "ui/cinventorydlg.h"
+#include "ui/cinventorymodel.h"
 #include "ui/controls.h"
 #include "ui/coperationlog.h"
+#include "ui/cportlist.h"
 #include "ui/cpropertysheet.h"
 #include "ui/messagebox.h"
 #include "ui/modal.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -31,8 +36,7 @@ QString OpenFailureHint(OpenFailure failure) {
     case OpenFailure::NotFound:
         return QStringLiteral("no such device");
     case OpenFailure::PermissionDenied:
-        return QStringLiteral("permission denied; the user must be a member of the dialout "
-                              "group (sudo adduser $USER dialout, then log in again)");
+        return QStringLiteral("permission denied");
     case OpenFailure::Busy:
         return QStringLiteral("the port is in use by another program");
     case OpenFailure::BadSettings:
@@ -48,7 +52,8 @@ CReaderDlg::CReaderDlg(QWidget* parent)
     : QDialog(parent), m_start(std::make_unique<CStart>()),
       m_identify(std::make_unique<CIdentify>(*this)), m_read(std::make_unique<CRead>(*this)),
       m_workmode(std::make_unique<CWorkmode>(*this)),
-      m_parameter(std::make_unique<CParameter>(*this)) {
+      m_parameter(std::make_unique<CParameter>(*this)),
+      m_inventory(std::make_unique<CInventoryModel>()) {
     m_connectTimer.setSingleShot(false);
     connect(&m_connectTimer, &QTimer::timeout, this, &CReaderDlg::OnConnectTimer);
     connect(&m_serial, &CMSComm::OnComm, this, &CReaderDlg::OnComm);
@@ -75,6 +80,13 @@ CReaderDlg::~CReaderDlg() {
     // The sheet goes first, while the pages whose controls it holds still exist.
     delete m_sheet;
     m_sheet = nullptr;
+    // The Inventory window goes before the model it shows.
+    delete m_inventoryDlg;
+    m_inventoryDlg = nullptr;
+    // The Frame Trace window goes while the window it watches is still whole.
+    delete m_traceWindow;
+    m_traceWindow = nullptr;
+    m_trace = nullptr;
 }
 
 void CReaderDlg::BuildWindow() {
@@ -88,6 +100,12 @@ void CReaderDlg::BuildWindow() {
     passwords->setCheckable(true);
     connect(passwords, &QAction::toggled, this,
             [this](bool shown) { m_read->SetPasswordFunctionsShown(shown); });
+    QAction* inventory = view->addAction(tr("&Inventory..."));
+    inventory->setObjectName(QStringLiteral("inventoryAction"));
+    connect(inventory, &QAction::triggered, this, &CReaderDlg::OnInventory);
+    QAction* frameTrace = view->addAction(tr("&Frame Trace..."));
+    frameTrace->setObjectName(QStringLiteral("frameTraceAction"));
+    connect(frameTrace, &QAction::triggered, this, &CReaderDlg::OnFrameTrace);
     QMenu* help = m_menuBar->addMenu(tr("&Help"));
     QAction* about = help->addAction(QStringLiteral("关于 Tarnwick(&A)..."));
     about->setObjectName(QStringLiteral("aboutAction"));
@@ -98,7 +116,7 @@ void CReaderDlg::BuildWindow() {
     auto* portGroup = new QGroupBox(tr("Port Settings"), this);
     auto* portGrid = new QGridLayout(portGroup);
     auto* portLabel = new QLabel(tr("Port No."), portGroup);
-    m_portList = MakeList(QStringLiteral("portList"), portLabel, portGroup);
+    m_portList = SetUpList(new CPortList(portGroup), QStringLiteral("portList"), portLabel);
     auto* baudLabel = new QLabel(tr("Baud Rate"), portGroup);
     m_baudList = MakeList(QStringLiteral("baudList"), baudLabel, portGroup);
     m_connectButton = MakeButton(tr("Connect"), QStringLiteral("connectButton"), portGroup);
@@ -136,7 +154,6 @@ void CReaderDlg::BuildWindow() {
     auto* listLabel = new QLabel(tr("Operation List:"), this);
     m_opList = new COperationLog(this);
     m_opList->setObjectName(QStringLiteral("operationList"));
-    m_opList->setAccessibleName(listLabel->text());
     listLabel->setBuddy(m_opList);
     m_opList->setMinimumHeight(140);
 
@@ -154,6 +171,7 @@ void CReaderDlg::BuildWindow() {
     connect(m_deviceSettingsButton, &QPushButton::clicked, this, &CReaderDlg::OnDeviceSettings);
     connect(m_demonstrationButton, &QPushButton::clicked, this, &CReaderDlg::OnDemonstration);
     connect(m_clearListButton, &QPushButton::clicked, this, &CReaderDlg::OnClearOperationList);
+    FinishControls(this);
 }
 
 // ---- the port ----
@@ -167,11 +185,17 @@ void CReaderDlg::OpenPortIfClosed() {
 }
 
 void CReaderDlg::ReportOpenFailure() {
+    const OpenFailure failure = m_serial.LastOpenFailure();
     QString cause = m_serial.LastErrorText();
-    const QString hint = OpenFailureHint(m_serial.LastOpenFailure());
-    if (!hint.isEmpty())
+    const QString hint = OpenFailureHint(failure);
+    if (!hint.isEmpty() && !cause.contains(hint, Qt::CaseInsensitive))
         cause = cause.isEmpty() ? hint : cause + QStringLiteral(" (") + hint + QLatin1Char(')');
-    AddOperationLine(QStringLiteral("Cannot open %1: %2").arg(m_serial.Device(), cause));
+    QString line = QStringLiteral("Cannot open %1: %2").arg(m_serial.Device(), cause);
+    // Serial devices belong to the dialout group on Debian and its kin; the fix is one command.
+    if (failure == OpenFailure::PermissionDenied)
+        line += QStringLiteral(". Add your user to the dialout group: sudo adduser $USER dialout, "
+                               "then log in again.");
+    AddOperationLine(line);
 }
 
 void CReaderDlg::ClosePortIfOpen() {
@@ -184,6 +208,8 @@ void CReaderDlg::SendRequest(ByteView frame) {
 }
 
 void CReaderDlg::WriteToLine(ByteView frame) {
+    if (m_trace)
+        m_trace->Sent(frame, m_serial.GetPortOpen());
     m_serial.SetOutput(
         QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size())));
 }
@@ -192,9 +218,11 @@ void CReaderDlg::OnComm() {
     QByteArray input;
     if (m_serial.GetCommEvent() == CMSComm::kEvReceive)
         input = m_serial.GetInput();
-    DispatchResponse(*this, *this,
-                     ByteView(reinterpret_cast<const std::uint8_t*>(input.constData()),
-                              static_cast<std::size_t>(input.size())));
+    const ByteView received(reinterpret_cast<const std::uint8_t*>(input.constData()),
+                            static_cast<std::size_t>(input.size()));
+    if (m_trace && !received.empty())
+        m_trace->Received(received, IsStreaming(*this));
+    DispatchResponse(*this, *this, received);
 }
 
 void CReaderDlg::OnDeviceLost(const QString& text) {
@@ -225,6 +253,25 @@ void CReaderDlg::OnClearOperationList() {
 void CReaderDlg::OnAbout() {
     CAboutDlg about(this);
     RunModal(about);
+}
+
+void CReaderDlg::OnInventory() {
+    if (!m_inventoryDlg)
+        m_inventoryDlg = new CInventoryDlg(*m_inventory, this);
+    m_inventoryDlg->show();
+    m_inventoryDlg->raise();
+    m_inventoryDlg->activateWindow();
+}
+
+void CReaderDlg::OnFrameTrace() {
+    if (!m_traceWindow) {
+        m_traceWindow = new CFrameTrace(this);
+        connect(m_traceWindow, &CFrameTrace::TracingChanged, this,
+                [this](bool on) { m_trace = on ? m_traceWindow : nullptr; });
+    }
+    m_traceWindow->show();
+    m_traceWindow->raise();
+    m_traceWindow->activateWindow();
 }
 
 // ---- connect, disconnect, update settings ----
@@ -368,9 +415,13 @@ void CReaderDlg::SendCommModeRs232() {
     m_identify->SendCommModeRs232();
 }
 void CReaderDlg::SendMultiStart() {
+    m_inventory->StartRun();
     m_identify->SendMultiStart();
 }
 void CReaderDlg::AppendTagLine(const std::string& line) {
+    // Both ways a tag ID is shown come here: a single identify answer and a stream record that
+    // passed its checks.
+    m_inventory->ObserveTagLine(line, QDateTime::currentMSecsSinceEpoch());
     m_identify->AppendTagLine(QString::fromStdString(line));
 }
 void CReaderDlg::MultiStreamStopped() {

@@ -8,6 +8,8 @@
 //                through IReaderHost, which forwards page operations to the pages.
 //   Pages        CStart, CIdentify, CRead, CWorkmode, CParameter: they reach this window and act
 //                on its members; their controls live only while their group is in the sheet.
+//   Inventory    CInventoryModel counts every tag ID AppendTagLine shows; View > Inventory
+//                shows it in CInventoryDlg.
 #pragma once
 
 #include "link/cmscomm.h"
@@ -24,6 +26,9 @@ class QLabel;
 class QMenuBar;
 class QPushButton;
 class COperationLog;
+class CInventoryModel;
+class CInventoryDlg;
+class CFrameTrace;
 class CPropertySheet;
 class CPropertyPage;
 class CStart;
@@ -57,6 +62,11 @@ public:
     void OnDemonstration();
     void OnClearOperationList();
     void OnAbout();
+    // View > Inventory: shows the Inventory window, made on first use.
+    void OnInventory();
+    // View > Frame Trace: shows the Frame Trace window, made on first use. Frames are traced
+    // only while it is open.
+    void OnFrameTrace();
 
     // Page groups.
     int m_demonstrationShown = 0;
@@ -70,6 +80,10 @@ public:
     CPropertySheet& Sheet() { return *m_sheet; }
     COperationLog& OperationList() { return *m_opList; }
     QTimer& ConnectTimer() { return m_connectTimer; }
+    // Every tag ID shown in the Data box, counted whether or not its window is open.
+    CInventoryModel& Inventory() { return *m_inventory; }
+    CInventoryDlg* InventoryWindow() { return m_inventoryDlg; }
+    CFrameTrace* FrameTraceWindow() { return m_traceWindow; }
 
     // IReaderHost.
     void WriteToLine(ByteView frame) override;
@@ -112,6 +126,10 @@ private:
     std::unique_ptr<CRead> m_read;
     std::unique_ptr<CWorkmode> m_workmode;
     std::unique_ptr<CParameter> m_parameter;
+    std::unique_ptr<CInventoryModel> m_inventory;
+    CInventoryDlg* m_inventoryDlg = nullptr;
+    CFrameTrace* m_traceWindow = nullptr;
+    CFrameTrace* m_trace = nullptr; // the trace window while it is open, else nullptr
 
     QMenuBar* m_menuBar = nullptr;
     QComboBox* m_portList = nullptr;
