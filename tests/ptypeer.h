@@ -6,12 +6,23 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
+#include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
+
+// The frames of the connect handshake: the program's requests and a reader's answers.
+namespace handshake {
+inline const std::vector<std::uint8_t> kStop = {0xA0, 0x02, 0xFE, 0x60};
+inline const std::vector<std::uint8_t> kHandshake = {0xA0, 0x02, 0x50, 0x0E};
+inline const std::vector<std::uint8_t> kVersionQuery = {0xA0, 0x02, 0x6A, 0xF4};
+inline const std::vector<std::uint8_t> kStopAnswer = {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E};
+inline const std::vector<std::uint8_t> kHandshakeAck = {0xE4, 0x03, 0x50, 0x00, 0xC9};
+inline const std::vector<std::uint8_t> kVersion12 = {0xE0, 0x04, 0x6A, 0x01, 0x02, 0xAF};
+} // namespace handshake
 
 class CPtyPeer {
 public:
@@ -90,7 +101,16 @@ public:
             piece = bytes.size();
         for (std::size_t i = 0; i < bytes.size(); i += piece) {
             const std::size_t n = std::min(piece, bytes.size() - i);
-            [[maybe_unused]] const ssize_t w = ::write(m_master, bytes.data() + i, n);
+            // A full terminal buffer takes part of a piece; the rest goes once the program has
+            // read some.
+            for (std::size_t done = 0; done < n && m_master >= 0;) {
+                const ssize_t w = ::write(m_master, bytes.data() + i + done, n - done);
+                if (w > 0)
+                    done += static_cast<std::size_t>(w);
+                else if (errno != EAGAIN)
+                    break;
+                Pump();
+            }
             Pump();
         }
         Pump();
@@ -101,6 +121,22 @@ public:
         if (m_master >= 0)
             ::close(m_master);
         m_master = -1;
+    }
+
+    // Answers the program's connect handshake (stop, handshake, version query) as a reader with
+    // firmware V1.2 does. False if a request is not the one expected.
+    bool AnswerHandshake() {
+        using namespace handshake;
+        if (Expect(4) != kStop)
+            return false;
+        Send(kStopAnswer);
+        if (Expect(4) != kHandshake)
+            return false;
+        Send(kHandshakeAck);
+        if (Expect(4) != kVersionQuery)
+            return false;
+        Send(kVersion12);
+        return true;
     }
 
 private:
