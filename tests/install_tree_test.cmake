@@ -1,0 +1,107 @@
+# Installs a build directory into a scratch prefix and checks the tree an installation gets:
+# exactly the two programs (no test or bench programs, no static libraries), the desktop entry
+# and the icon it names in every theme size. Run with cmake -P and
+#   -DBUILD_DIR=<build directory> -DPREFIX=<scratch prefix> -DBINDIR=<bin> -DDATADIR=<share>
+cmake_minimum_required(VERSION 3.25)
+
+set(failures "")
+macro(fail text)
+  string(APPEND failures "  ${text}\n")
+endmacro()
+
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${rc}):\n${out}")
+endif()
+
+set(icon_sizes 16 32 48 64 128 256)
+set(expected
+    ${BINDIR}/tarnwick
+    ${BINDIR}/tarnwick-sim
+    ${DATADIR}/applications/tarnwick.desktop
+    ${DATADIR}/icons/hicolor/scalable/apps/tarnwick.svg)
+foreach(size IN LISTS icon_sizes)
+  list(APPEND expected ${DATADIR}/icons/hicolor/${size}x${size}/apps/tarnwick.png)
+endforeach()
+list(SORT expected)
+file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
+list(SORT installed)
+if(NOT installed STREQUAL expected)
+  set(extra ${installed})
+  list(REMOVE_ITEM extra ${expected})
+  set(missing ${expected})
+  if(installed)
+    list(REMOVE_ITEM missing ${installed})
+  endif()
+  fail("installed files differ; missing: [${missing}] unexpected: [${extra}]")
+endif()
+
+foreach(program tarnwick tarnwick-sim)
+  execute_process(COMMAND test -x "${PREFIX}/${BINDIR}/${program}" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    fail("${BINDIR}/${program} is not an executable file")
+  endif()
+endforeach()
+# The installed simulator tool runs on its own, away from the build tree.
+execute_process(COMMAND "${PREFIX}/${BINDIR}/tarnwick-sim" --help RESULT_VARIABLE rc
+                OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 0)
+  fail("${BINDIR}/tarnwick-sim --help exits with ${rc}")
+endif()
+
+# Each PNG is the size its folder names (width and height are bytes 16..23 of the file).
+foreach(size IN LISTS icon_sizes)
+  set(png "${PREFIX}/${DATADIR}/icons/hicolor/${size}x${size}/apps/tarnwick.png")
+  if(EXISTS "${png}")
+    file(READ "${png}" header OFFSET 16 LIMIT 8 HEX)
+    math(EXPR hex_size "${size}" OUTPUT_FORMAT HEXADECIMAL)
+    string(SUBSTRING "${hex_size}" 2 -1 digits)
+    string(LENGTH "${digits}" length)
+    while(length LESS 8)
+      string(PREPEND digits 0)
+      math(EXPR length "${length} + 1")
+    endwhile()
+    string(TOLOWER "${digits}${digits}" want)
+    if(NOT header STREQUAL want)
+      fail("icon ${size}x${size} has the header size ${header}")
+    endif()
+  endif()
+endforeach()
+
+set(desktop "${PREFIX}/${DATADIR}/applications/tarnwick.desktop")
+if(EXISTS "${desktop}")
+  file(STRINGS "${desktop}" entries)
+  foreach(want "Exec=tarnwick" "Icon=tarnwick" "Type=Application")
+    if(NOT want IN_LIST entries)
+      fail("the desktop entry lacks ${want}")
+    endif()
+  endforeach()
+  set(categories "")
+  foreach(entry IN LISTS entries)
+    if(entry MATCHES "^Categories=(.*)$")
+      string(REPLACE ";" "|" categories "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+  foreach(category Utility Electronics)
+    if(NOT categories MATCHES "(^|\\|)${category}(\\||$)")
+      fail("the desktop entry's Categories lack ${category}")
+    endif()
+  endforeach()
+  find_program(desktop_file_validate desktop-file-validate)
+  if(desktop_file_validate)
+    execute_process(COMMAND "${desktop_file_validate}" "${desktop}" RESULT_VARIABLE rc
+                    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT rc EQUAL 0 OR out MATCHES "error:")
+      fail("desktop-file-validate: ${out}")
+    endif()
+  else()
+    message(STATUS "desktop-file-validate not found; the desktop entry is not validated")
+  endif()
+endif()
+
+if(failures)
+  message(FATAL_ERROR "The installed tree under ${PREFIX} is not right:\n${failures}")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
