@@ -10,20 +10,28 @@
 //   BM_AppendTagLine/<lines>     one tag line appended to a Data box that already holds <lines>
 //                                lines and shown at once (the worst case: a refresh per line);
 //                                flat across sizes when the box is appended to, not rebuilt.
+//   BM_StreamPerRecordInventoryOpen/<chunk>   BM_StreamPerRecord with the Inventory window shown.
+//   BM_InventoryObserve/<tags>   what the inventory adds to a shown tag line: the clock read and
+//                                the count, with <tags> distinct tags read in turn.
 //
 // A record takes 17 x 10 bit / 115200 bit/s = 1.48 ms on the wire.
 #include "fakewindow.h"
 
 #include "pages/cidentify.h"
 #include "protocol/frame.h"
+#include "protocol/hexbytes.h"
+#include "ui/cinventorymodel.h"
 #include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -89,10 +97,12 @@ struct Window {
     CFakeBackend* line = nullptr;
 };
 
-void BM_StreamPerRecord(benchmark::State& state) {
+void StreamPerRecord(benchmark::State& state, bool inventoryOpen) {
     const std::size_t chunk = static_cast<std::size_t>(state.range(0));
     const Bytes stream = HundredRecords();
     Window window;
+    if (inventoryOpen)
+        window.dlg.OnInventory();
     double seconds = 0;
     double refreshSeconds = 0;
     for (auto _ : state) {
@@ -127,12 +137,45 @@ void BM_StreamPerRecord(benchmark::State& state) {
     state.counters["us_display"] =
         refreshSeconds * 1e6 / static_cast<double>(state.iterations() * kRecords);
 }
+void BM_StreamPerRecord(benchmark::State& state) {
+    StreamPerRecord(state, false);
+}
 BENCHMARK(BM_StreamPerRecord)
     ->Arg(17)
     ->Arg(170)
     ->Arg(1700)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
+
+void BM_StreamPerRecordInventoryOpen(benchmark::State& state) {
+    StreamPerRecord(state, true);
+}
+BENCHMARK(BM_StreamPerRecordInventoryOpen)
+    ->Arg(17)
+    ->Arg(170)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_InventoryObserve(benchmark::State& state) {
+    std::vector<std::string> lines;
+    for (int64_t n = 0; n < state.range(0); ++n) {
+        std::uint8_t id[12] = {0xE2, 0x00, 0x30, 0x12, 0x34, 0x56, 0x78, 0x9A};
+        id[10] = static_cast<std::uint8_t>(n >> 8);
+        id[11] = static_cast<std::uint8_t>(n);
+        lines.push_back("NO.0: " + TagLineText(id, 1));
+    }
+    CInventoryModel model;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        model.ObserveTagLine(lines[next], QDateTime::currentMSecsSinceEpoch());
+        if (++next == lines.size())
+            next = 0;
+    }
+    if (model.DistinctTags() !=
+        static_cast<int>(std::min<int64_t>(state.range(0), model.TotalReads())))
+        state.SkipWithError("the tags were not counted");
+}
+BENCHMARK(BM_InventoryObserve)->Arg(1)->Arg(100)->Arg(10000)->Unit(benchmark::kNanosecond);
 
 void BM_LastByteToStop(benchmark::State& state) {
     const Bytes stream = HundredRecords();
