@@ -1,12 +1,11 @@
 #include "ui/cframetrace.h"
+#include "ui/filechooser.h"
 
 #include "ui/messagebox.h"
-#include "ui/modal.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -225,15 +224,11 @@ bool CFrameTrace::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CFrameTrace::OnSave() {
-    QFileDialog dialog(this, tr("Save Frame Trace"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters({tr("Text files (*.txt)"), tr("All files (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(QStringLiteral("frame-trace.txt"));
-    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    SaveTo(dialog.selectedFiles().constFirst());
+    const QString path =
+        ChooseSaveFile(this, tr("Save Frame Trace"), QStringLiteral("frame-trace.txt"),
+                       tr("Text files (*.txt);;All files (*)"));
+    if (!path.isEmpty())
+        SaveTo(path);
 }
 
 bool CFrameTrace::SaveTo(const QString& path) {

@@ -8,12 +8,11 @@
 #include "protocol/cframeassembler.h"
 #include "protocol/commands.h"
 #include "ui/cframetrace.h"
-#include "ui/modal.h"
 
+#include "ui/filechooser.h"
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -194,7 +193,7 @@ struct Rig {
 class FrameTrace : public WindowTest {
 protected:
     void TearDown() override {
-        SetDialogRunner({});
+        SetSaveFileChooser({});
         WindowTest::TearDown();
     }
 };
@@ -235,10 +234,7 @@ TEST_F(FrameTrace, SavesEveryLineOrSaysWhyNot) {
     CFrameTrace trace;
     trace.Sent(BuildStop(), true);
     trace.Received(Cat({{0x00}, kBadAck, {0xE4}}), false);
-    SetDialogRunner([&](QDialog& dialog) {
-        static_cast<QFileDialog&>(dialog).selectFile(path);
-        return int(QDialog::Accepted);
-    });
+    SetSaveFileChooser([&](const QString&, const QString&) { return path; });
     trace.findChild<QPushButton*>(QStringLiteral("frameTraceSaveButton"))->click();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
