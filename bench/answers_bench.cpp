@@ -29,6 +29,8 @@
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 
+#include "qtbenchmain.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -328,14 +330,5 @@ BENCHMARK(BM_AddOperationLine)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RegisterAll();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv, RegisterAll);
 }

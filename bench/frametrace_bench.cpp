@@ -18,6 +18,8 @@
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 
+#include "qtbenchmain.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -117,13 +119,5 @@ BENCHMARK(BM_TraceAtLimit)->Iterations(100000)->Unit(benchmark::kNanosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

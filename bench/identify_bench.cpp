@@ -25,6 +25,8 @@
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 
+#include "qtbenchmain.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <benchmark/benchmark.h>
@@ -218,13 +220,5 @@ BENCHMARK(BM_AppendTagLine)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

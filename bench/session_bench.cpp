@@ -23,6 +23,8 @@
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 
+#include "qtbenchmain.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -211,13 +213,5 @@ BENCHMARK(BM_GroupSwitch)->UseManualTime()->Iterations(200)->Unit(benchmark::kMi
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }
