@@ -25,9 +25,10 @@
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 
+#include "eventloop.h"
+
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QRadioButton>
 #include <QWindow>
 #include <algorithm>
@@ -63,18 +64,6 @@ long RssKb() {
         if (line.rfind("VmRSS:", 0) == 0)
             return std::stol(line.substr(6));
     return -1;
-}
-
-bool SpinUntil(const std::function<bool()>& done, int boundMs = kBoundMs) {
-    QDeadlineTimer deadline(boundMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-void Spin(int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 double MedianMicros(const std::function<void()>& action) {

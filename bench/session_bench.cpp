@@ -25,9 +25,10 @@
 
 #include "qtbenchmain.h"
 
+#include "eventloop.h"
+
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QWindow>
 #include <benchmark/benchmark.h>
@@ -49,19 +50,6 @@ double CpuSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-// Runs the event loop until done() holds, at most boundMs.
-bool SpinUntil(const std::function<bool()>& done, int boundMs = kBoundMs) {
-    QDeadlineTimer deadline(boundMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-void Spin(int ms) {
-    QDeadlineTimer deadline(ms);
-    while (!deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 void ShowAndWait(CReaderDlg& dlg) {
