@@ -340,15 +340,7 @@ void CParameter::OnDefault() {
 }
 
 void CParameter::ClearOtherPendingFlags() {
-    m_dlg.m_waitHandshake = 0;
-    m_dlg.m_waitVersion = 0;
-    m_dlg.m_waitIdentify = 0;
-    m_dlg.m_waitMultiIdentify = 0;
-    m_dlg.m_waitReadTag = 0;
-    m_dlg.m_waitWriteTag = 0;
-    m_dlg.m_waitInitTag = 0;
-    m_dlg.m_waitLockTag = 0;
-    m_dlg.m_waitDestroyTag = 0;
+    m_dlg.ClearConnectAndTagMarks();
     m_dlg.m_waitSetMode = 0;
     m_dlg.m_waitGetMode = 0;
     m_dlg.m_waitSetParams = 0;

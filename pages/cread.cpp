@@ -388,15 +388,7 @@ void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
 // can later resend an old request (a Destroy among them) in answer to unrelated bytes.
 void CRead::ClearTagOperationFlags() {
     m_dlg.m_multiRxTotal = 0;
-    m_dlg.m_waitHandshake = 0;
-    m_dlg.m_waitVersion = 0;
-    m_dlg.m_waitIdentify = 0;
-    m_dlg.m_waitMultiIdentify = 0;
-    m_dlg.m_waitReadTag = 0;
-    m_dlg.m_waitWriteTag = 0;
-    m_dlg.m_waitInitTag = 0;
-    m_dlg.m_waitLockTag = 0;
-    m_dlg.m_waitDestroyTag = 0;
+    m_dlg.ClearConnectAndTagMarks();
 }
 
 void CRead::OnReadTag() {

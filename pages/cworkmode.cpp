@@ -441,15 +441,7 @@ void CWorkmode::OnSetSettings() {
         m_dlg.m_outWiegand = output == kWiegand ? 1 : 0;
     }
 
-    m_dlg.m_waitHandshake = 0;
-    m_dlg.m_waitVersion = 0;
-    m_dlg.m_waitIdentify = 0;
-    m_dlg.m_waitMultiIdentify = 0;
-    m_dlg.m_waitReadTag = 0;
-    m_dlg.m_waitWriteTag = 0;
-    m_dlg.m_waitInitTag = 0;
-    m_dlg.m_waitLockTag = 0;
-    m_dlg.m_waitDestroyTag = 0;
+    m_dlg.ClearConnectAndTagMarks();
     m_dlg.m_waitGetMode = 0;
     m_dlg.m_waitSetParams = 0;
     m_dlg.m_waitGetParams = 0;
@@ -467,15 +459,7 @@ void CWorkmode::OnGetSettings() {
         return;
     m_dlg.OpenPortIfClosed();
     m_dlg.m_waitSetMode = 0;
-    m_dlg.m_waitHandshake = 0;
-    m_dlg.m_waitVersion = 0;
-    m_dlg.m_waitIdentify = 0;
-    m_dlg.m_waitReadTag = 0;
-    m_dlg.m_waitWriteTag = 0;
-    m_dlg.m_waitInitTag = 0;
-    m_dlg.m_waitLockTag = 0;
-    m_dlg.m_waitDestroyTag = 0;
-    m_dlg.m_waitMultiIdentify = 0;
+    m_dlg.ClearConnectAndTagMarks();
     m_dlg.m_getModeStep = 1;
     m_dlg.m_waitGetMode = 1;
     m_baudSentRate = 0;

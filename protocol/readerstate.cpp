@@ -19,6 +19,13 @@ void CReaderState::ClearPendingMarks() {
         *mark = 0;
 }
 
+void CReaderState::ClearConnectAndTagMarks() {
+    for (int* mark :
+         {&m_waitHandshake, &m_waitVersion, &m_waitIdentify, &m_waitMultiIdentify, &m_waitReadTag,
+          &m_waitWriteTag, &m_waitInitTag, &m_waitLockTag, &m_waitDestroyTag})
+        *mark = 0;
+}
+
 std::size_t CReaderState::AppendRx(const std::uint8_t* bytes, std::size_t count) {
     const std::size_t room = kRxBufSize - std::min<std::size_t>(m_rxCount, kRxBufSize);
     const std::size_t stored = std::min(room, count);

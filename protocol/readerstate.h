@@ -25,6 +25,9 @@ struct CReaderState {
     // Drops every pending operation: all waiting marks and the six work-mode selection marks.
     // The connection, the sheet state, the step counters and the retry count stay.
     void ClearPendingMarks();
+    // Drops the connect exchange and every identify and tag-memory operation still waiting, as a
+    // page does before it starts an operation of its own.
+    void ClearConnectAndTagMarks();
     // Stores bytes at m_rxCount onward, counting each in m_rxCount and m_multiRxTotal, but never
     // past the end of m_rxBuf. Returns how many bytes were stored; the caller decides what happens
     // to the rest.
