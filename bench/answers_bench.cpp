@@ -111,9 +111,9 @@ struct Family {
     // The line the operation ends with.
     QString endLine;
     // Timed after the last answer: the refresh the page's timer would run next.
-    std::function<void(Window&)> afterLast;
+    std::function<void(Window&)> afterLast = {};
     // Untimed, after each operation: puts the window back as before it.
-    std::function<void(Window&)> reset;
+    std::function<void(Window&)> reset = {};
 };
 
 void RunFamily(benchmark::State& state, const Family& family) {
