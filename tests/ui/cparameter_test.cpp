@@ -1,7 +1,5 @@
-// The "Reader Parameters" page: the channel table and mask bytes, the frames of every request
-// with the controls set as an operator sets them, the refusals, Default, the read-back, the Get
-// and Set sequences against a reader with parameter memory, and the channel menu with the rule
-// of where it opens.
+// The "Reader Parameters" page: the requests its controls give or refuse, Default, the read-back,
+// the Get and Set sequences, and the channel menu.
 #include "pagetest.h"
 
 #include "pages/channelplan.h"
@@ -12,106 +10,45 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QRawFont>
-#include <vector>
 
 namespace {
 
-// ---- the channel table and the mask ----
+const QString kNotInteger = QStringLiteral("请键入一个整数。");
+const QString kNoFixed = "No Fixed Frequency Channel Selected! Choose a channel from "
+                         "1---902.5MHz to 50--927.0MHz.";
+const QString kSix = "01 04 10 40 00 01 02"; // channels 1, 11, 21, 31, 41 and 50
 
-TEST(ChannelPlan, LabelsPadTheNumberToFourCharacters) {
-    const struct {
-        int channel;
-        const char* label;
-    } rows[] = {
-        {1, "1---902.5MHz"}, {9, "9---906.5MHz"}, {10, "10--907.0MHz"}, {50, "50--927.0MHz"}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(ChannelLabel(row.channel), row.label);
-        EXPECT_EQ(ChannelForLabel(row.label), row.channel) << row.label;
-    }
-    for (const char* text : {"", "51--927.5MHz", "1---902.5MHz ", "1--902.5MHz", "902.5MHz"})
-        EXPECT_EQ(ChannelForLabel(text), std::nullopt) << '"' << text << '"';
-}
-
-TEST(ChannelPlan, SelectionsGiveMaskBytesAndBack) {
-    const struct {
-        std::vector<int> channels;
-        ChannelMask mask;
-    } rows[] = {
-        {{1}, {0x01, 0, 0, 0, 0, 0, 0}},
-        {{8}, {0x80, 0, 0, 0, 0, 0, 0}},
-        {{9}, {0, 0x01, 0, 0, 0, 0, 0}},
-        {{49}, {0, 0, 0, 0, 0, 0, 0x01}},
-        {{50}, {0, 0, 0, 0, 0, 0, 0x02}},
-        {{1, 11, 21, 31, 41, 50}, {0x01, 0x04, 0x10, 0x40, 0x00, 0x01, 0x02}},
-        {{}, {0, 0, 0, 0, 0, 0, 0}},
-    };
-    for (const auto& row : rows) {
-        ChannelFlags flags{};
-        for (int n : row.channels)
-            flags[n - 1] = 1;
-        EXPECT_EQ(EncodeChannelMask(flags), row.mask) << row.channels.size();
-        EXPECT_EQ(DecodeChannelMask(row.mask), flags) << row.channels.size();
-    }
-    ChannelFlags all;
-    all.fill(1);
-    const ChannelMask allMask = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03};
-    EXPECT_EQ(EncodeChannelMask(all), allMask);
-    EXPECT_EQ(DecodeChannelMask(allMask), all);
-    EXPECT_EQ(DefaultSixChannels(), DecodeChannelMask({0x01, 0x04, 0x10, 0x40, 0x00, 0x01, 0x02}));
-}
-
-// ---- the page ----
-
-const std::vector<int> kSix = {1, 11, 21, 31, 41, 50};
-
-// A connected window showing the Device Settings group with the "Reader Parameters" tab open,
-// on a reader with parameter memory.
+// A connected window with the "Reader Parameters" tab open, on a reader with parameter memory.
 class ParameterPage : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
         reader = ConnectToFakeLine<CParameterReader>(dlg);
         dlg.OnDeviceSettings();
-        // Room for the page's minimum size: the sheet's own minimum is smaller than the page.
-        dlg.resize(1200, 800);
+        dlg.resize(1200, 800); // the sheet's own minimum is smaller than the page
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
         reader->m_written.clear();
-        reader->answers.clear();
         dlg.Sheet().SetActivePage(1);
         ASSERT_TRUE(page.HasWindow());
         opening = Sent();
         reader->answers.clear();
         QCoreApplication::sendPostedEvents();
     }
-    void TearDown() override {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        WindowTest::TearDown();
-    }
 
     QStringList Sent() { return TakeSent(*reader); }
     void Set(const QStringList& settings) { Operate(dlg, settings); }
     void Expect(const QStringList& expectations) { ExpectControls(dlg, expectations); }
     QCheckBox* Freq(int n) { return Control<QCheckBox>(dlg, QStringLiteral("freq%1Check").arg(n)); }
-    void SetChannels(std::initializer_list<int> on, bool state = true) {
-        for (int n : on)
-            Set({QStringLiteral("freq%1Check:%2").arg(n).arg(state ? "on" : "off")});
-    }
-    std::vector<int> CheckedChannels() {
-        std::vector<int> channels;
+    // The hopping set the check boxes show, as mask bytes.
+    QString Checked() {
+        ChannelFlags flags{};
         for (int n = 1; n <= kChannelCount; ++n)
-            if (Freq(n)->isChecked())
-                channels.push_back(n);
-        return channels;
+            flags[n - 1] = Freq(n)->isChecked();
+        const ChannelMask mask = EncodeChannelMask(flags);
+        return QString::fromStdString(HexString(ByteView(mask.data(), mask.size())));
     }
-    // Starts the Set sequence as the operator does and returns what it sent.
-    QStringList SetSettings() {
-        Sent();
-        Click(dlg, "parameterSetSettingsButton");
-        return Sent();
-    }
-    // Runs a sender the dispatcher calls in the middle of the Set sequence.
+    // Runs a sender as the Set button or the dispatcher does, and returns what it sent.
     QStringList SendVia(void (CParameter::*sender)()) {
         Sent();
         (page.*sender)();
@@ -124,153 +61,81 @@ protected:
     QStringList opening;
 };
 
-TEST_F(ParameterPage, OpeningShowsTheStartValuesAndStartsTheGetSequence) {
+TEST_F(ParameterPage, OpeningReadsThePowerAndDefaultLeavesFixedFrequencyForTheFactoryValues) {
     EXPECT_EQ(opening, QStringList({"A0 04 61 00 65 96"}));
     EXPECT_EQ(dlg.m_waitGetParams, 1);
-    EXPECT_EQ(dlg.m_getParamStep, 1);
     EXPECT_EQ(dlg.m_waitGetMode, 0) << "the work mode page's Get sequence is cancelled";
-    EXPECT_TRUE(dlg.m_serial.GetPortOpen());
-    // The read tag mode member starts at 0, which is "Single Tag".
-    Expect({"powerBox=140", "antenna1Check:on", "antenna2Check:off", "antenna3Check:off",
-            "antenna4Check:off", "freq2Check:enabled", "hoppingFrequencyRadio:on",
-            "singleTagRadio:on", "multiTagRadio:off", "channelList=1---902.5MHz",
-            "channelList:disabled"});
-    EXPECT_EQ(CheckedChannels(), kSix);
-    auto* list = Control<QComboBox>(dlg, "channelList");
-    EXPECT_EQ(list->count(), 50);
-    EXPECT_EQ(list->itemText(49), QStringLiteral("50--927.0MHz"));
-    EXPECT_EQ(Control<QGroupBox>(dlg, "frequencyHoppingGroup")->title(),
-              QStringLiteral("Frequency-Hopping Settings "));
-}
+    Expect({"powerBox=140", "antenna1Check:on", "antenna2Check:off", "hoppingFrequencyRadio:on",
+            "singleTagRadio:on", "channelList=1---902.5MHz", "channelList:disabled"});
+    EXPECT_EQ(Checked(), kSix);
+    EXPECT_EQ(Control<QComboBox>(dlg, "channelList")->count(), 50);
 
-TEST_F(ParameterPage, PowerOutsideTheRangeOrNotANumberIsRefused) {
-    const struct {
-        const char* typed;
-        const char* sent;
-        QString shown;
-    } rows[] = {
-        {"0", "A0 05 60 00 65 00 96", {}},    {"150", "A0 05 60 00 65 96 00", {}},
-        {"151", nullptr, "Power: 0 - 150"},   {"-1", nullptr, "Power: 0 - 150"},
-        {"12a", nullptr, "请键入一个整数。"}, {"", nullptr, "请键入一个整数。"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed);
-        messages.clear();
-        Set({QStringLiteral("powerBox=") + row.typed});
-        EXPECT_EQ(SetSettings(), row.sent ? QStringList({row.sent}) : QStringList());
-        EXPECT_EQ(messages, row.shown.isEmpty() ? QStringList() : QStringList({row.shown}));
-        EXPECT_EQ(dlg.m_waitSetParams, 1) << "a refusal leaves the sequence pending";
-    }
-}
-
-TEST_F(ParameterPage, AntennaSelectionsGiveModeAndMask) {
-    const struct {
-        QStringList checks;
-        const char* sent;
-    } rows[] = {
-        {{"antenna1Check:on"}, "A0 07 62 02 00 89 01 01 6A"},
-        {{"antenna2Check:on"}, "A0 07 62 02 00 89 04 03 65"},
-        {{"antenna1Check:off", "antenna2Check:off", "antenna3Check:on"},
-         "A0 07 62 02 00 89 04 04 64"},
-        {{"antenna1Check:on", "antenna2Check:on", "antenna4Check:on"},
-         "A0 07 62 02 00 89 04 0F 59"},
-        {{"antenna1Check:off", "antenna2Check:off", "antenna3Check:off", "antenna4Check:off"},
-         nullptr},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.checks.join(' ').toStdString());
-        messages.clear();
-        Set(row.checks);
-        EXPECT_EQ(SendVia(&CParameter::SendAntennas),
-                  row.sent ? QStringList({row.sent}) : QStringList());
-        EXPECT_EQ(messages, row.sent ? QStringList() : QStringList({"No Antenna Selected!"}));
-    }
-}
-
-TEST_F(ParameterPage, FixedChannelFollowsTheRadioAndTheList) {
-    Set({"fixedFrequencyRadio:on"});
+    Set({"freq2Check:on", "freq1Check:off", "fixedFrequencyRadio:on"});
     Expect({"channelList:enabled", "freq1Check:disabled"});
-    const struct {
-        const char* chosen;
-        const char* sent;
-    } rows[] = {{"50--927.0MHz", "A0 05 60 00 90 32 39"},
-                {"1---902.5MHz", "A0 05 60 00 90 01 6A"},
-                {"907.0", nullptr}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.chosen);
-        messages.clear();
-        Set({QStringLiteral("channelList=") + row.chosen});
-        EXPECT_EQ(SendVia(&CParameter::SendFixedChannel),
-                  row.sent ? QStringList({row.sent}) : QStringList());
-        EXPECT_EQ(messages.size(), row.sent ? 0 : 1);
-    }
-    // Hopping writes 0 whatever the list shows; the list keeps its text.
-    Set({"hoppingFrequencyRadio:on"});
-    Expect({"channelList:disabled", "freq1Check:enabled"});
-    EXPECT_EQ(SendVia(&CParameter::SendFixedChannel), QStringList({"A0 05 60 00 90 00 6B"}));
-}
-
-TEST_F(ParameterPage, ChannelMaskAndReadTagModeAreWrittenFromTheControls) {
-    SetChannels({1, 11, 21, 31, 41, 50}, false);
-    SetChannels({8, 9, 49});
-    EXPECT_EQ(SendVia(&CParameter::SendChannelMask),
-              QStringList({"A0 0C 62 07 00 92 80 01 00 00 00 00 01 D7"}));
-    // With a fixed channel the disabled checks still give the mask.
-    Set({"fixedFrequencyRadio:on"});
-    EXPECT_EQ(SendVia(&CParameter::SendChannelMask),
-              QStringList({"A0 0C 62 07 00 92 80 01 00 00 00 00 01 D7"}));
-    Set({"multiTagRadio:on"});
-    EXPECT_EQ(SendVia(&CParameter::SendReadTagMode), QStringList({"A0 05 60 00 87 01 73"}));
-}
-
-TEST_F(ParameterPage, DefaultLeavesFixedFrequencyForTheFactoryValues) {
-    SetChannels({2});
-    SetChannels({1}, false);
     // Text that is no number stops the transfer with the prompt; Default fills the form anyway.
-    Set({"fixedFrequencyRadio:on", "multiTagRadio:on", "powerBox=9x", "antenna3Check:on"});
+    Set({"multiTagRadio:on", "powerBox=9x", "antenna3Check:on"});
     Click(dlg, "parameterDefaultButton");
     Expect({"hoppingFrequencyRadio:on", "channelList:disabled", "freq2Check:enabled",
             "powerBox=135", "antenna1Check:on", "antenna3Check:off", "singleTagRadio:on"});
-    EXPECT_EQ(CheckedChannels(), kSix);
+    EXPECT_EQ(Checked(), kSix);
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(messages, QStringList({"请键入一个整数。"}));
+    EXPECT_EQ(messages, QStringList({kNotInteger}));
 }
 
-TEST_F(ParameterPage, ButtonsDoNothingWhileDisconnected) {
-    dlg.m_connected = 0;
-    Set({"powerBox=90"});
-    for (const char* button :
-         {"parameterDefaultButton", "parameterSetSettingsButton", "parameterGetSettingsButton"})
-        Click(dlg, button);
-    Expect({"powerBox=90"});
-    EXPECT_TRUE(Sent().empty());
-    EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(dlg.m_waitSetParams, 0);
+TEST_F(ParameterPage, RequestsSendWhatTheControlsShowOrRefuse) {
+    using P = CParameter;
+    const auto power = &P::SendPower, antennas = &P::SendAntennas, fixed = &P::SendFixedChannel;
+    const QString kPower = "Power: 0 - 150", fixedOn = "fixedFrequencyRadio:on;";
+    // Settings (';' between them) made after Default; a null frame: nothing is sent.
+    const std::tuple<QString, void (CParameter::*)(), const char*, QString> rows[] = {
+        {"powerBox=0", power, "A0 05 60 00 65 00 96", {}},
+        {"powerBox=150", power, "A0 05 60 00 65 96 00", {}},
+        {"powerBox=151", power, nullptr, kPower},
+        {"powerBox=-1", power, nullptr, kPower},
+        {"powerBox=12a", power, nullptr, kNotInteger},
+        {"powerBox=", power, nullptr, kNotInteger},
+        {"", antennas, "A0 07 62 02 00 89 01 01 6A", {}},
+        {"antenna1Check:off;antenna3Check:on", antennas, "A0 07 62 02 00 89 04 04 64", {}},
+        {"antenna2Check:on;antenna4Check:on", antennas, "A0 07 62 02 00 89 04 0B 5D", {}},
+        {"antenna1Check:off", antennas, nullptr, "No Antenna Selected!"},
+        {fixedOn + "channelList=50--927.0MHz", fixed, "A0 05 60 00 90 32 39", {}},
+        {fixedOn + "channelList=907.0", fixed, nullptr, kNoFixed},
+        {fixedOn + "channelList=1---902.5MHz ~", fixed, nullptr, kNoFixed},
+        // Hopping writes 0 whatever the list shows.
+        {fixedOn + "hoppingFrequencyRadio:on", fixed, "A0 05 60 00 90 00 6B", {}},
+        // With a fixed channel the disabled checks still give the mask.
+        {"freq8Check:on;freq9Check:on;freq49Check:on;" + fixedOn,
+         &P::SendChannelMask,
+         "A0 0C 62 07 00 92 81 05 10 40 00 01 03 7F",
+         {}},
+        {"multiTagRadio:on", &P::SendReadTagMode, "A0 05 60 00 87 01 73", {}},
+    };
+    for (const auto& [settings, send, frame, message] : rows) {
+        SCOPED_TRACE(settings.toStdString());
+        Click(dlg, "parameterDefaultButton");
+        messages.clear();
+        Set(settings.split(';', Qt::SkipEmptyParts));
+        EXPECT_EQ(SendVia(send), frame ? QStringList({frame}) : QStringList());
+        EXPECT_EQ(messages, message.isEmpty() ? QStringList() : QStringList({message}));
+    }
 }
 
 TEST_F(ParameterPage, FixedReadBackSelectsTheChannelAndKeepsTheChecks) {
-    // The channels as a Set sequence last took them from the form.
-    SetChannels({5});
-    SendVia(&CParameter::SendChannelMask);
-    const std::vector<int> before = CheckedChannels();
+    Set({"freq5Check:on"});
+    SendVia(&CParameter::SendChannelMask); // the members take the checks, as in a Set sequence
     page.m_readBack = {100, 12, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03, 1, 0x01, 2};
     page.ShowReadBack();
     // A read tag mode of 2 leaves both radios clear and is written back as 0.
     Expect({"fixedFrequencyRadio:on", "channelList=12--908.0MHz", "channelList:enabled",
             "freq5Check:disabled", "singleTagRadio:off", "multiTagRadio:off"});
-    EXPECT_EQ(CheckedChannels(), before);
+    EXPECT_EQ(Checked(), "11 04 10 40 00 01 02");
     EXPECT_EQ(SendVia(&CParameter::SendReadTagMode), QStringList({"A0 05 60 00 87 00 74"}));
     EXPECT_EQ(SendVia(&CParameter::SendFixedChannel), QStringList({"A0 05 60 00 90 0C 5F"}));
-}
-
-TEST_F(ParameterPage, FixedChannelAboveFiftyIsShownAsNoneAndNotWritten) {
-    page.m_readBack = {100, 51, 0, 0, 0, 0, 0, 0, 0, 1, 0x01, 0};
+    // A channel above 50 selects no entry and is refused, not guessed.
+    page.m_readBack[1] = 51;
     page.ShowReadBack();
-    EXPECT_EQ(Control<QComboBox>(dlg, "channelList")->currentIndex(), -1);
-    Expect({"channelList="});
     EXPECT_TRUE(SendVia(&CParameter::SendFixedChannel).empty());
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("No Fixed Frequency Channel Selected!")));
+    EXPECT_EQ(messages, QStringList({kNoFixed}));
 }
 
 TEST_F(ParameterPage, OperationsWorkOnTheMembersWhileThePageHasNoControls) {
@@ -285,29 +150,27 @@ TEST_F(ParameterPage, OperationsWorkOnTheMembersWhileThePageHasNoControls) {
     page.EnableChannelChecks(true);
     EXPECT_FALSE(page.ShowChannelMenu(QPoint(0, 0)));
     EXPECT_TRUE(SendVia(&CParameter::SendFixedChannel).empty());
-    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages, QStringList({kNoFixed}));
     EXPECT_EQ(SendVia(&CParameter::SendPower), QStringList({"A0 05 60 00 65 0A 8C"}));
 }
 
 // ---- the sequences, as the dispatcher runs them ----
 
-TEST_F(ParameterPage, DefaultThenSetSendsEachFrameAfterTheAcknowledgementBefore) {
+TEST_F(ParameterPage, SetSendsEachFrameAfterTheAcknowledgementBefore) {
     Click(dlg, "parameterDefaultButton");
-    EXPECT_TRUE(Sent().empty()) << "Default sends nothing";
-    EXPECT_EQ(SetSettings(), QStringList({"A0 05 60 00 65 87 0F"}));
-    EXPECT_EQ(dlg.m_waitSetParams, 1);
+    Click(dlg, "parameterSetSettingsButton");
     EXPECT_EQ(dlg.m_waitGetParams, 0);
     reader->Pump();
-    EXPECT_EQ(Sent(),
-              QStringList({"A0 07 62 02 00 89 01 01 6A", "A0 05 60 00 90 00 6B",
-                           "A0 0C 62 07 00 92 01 04 10 40 00 01 02 01", "A0 05 60 00 87 00 74"}));
+    EXPECT_EQ(
+        Sent(),
+        QStringList({"A0 05 60 00 65 87 0F", "A0 07 62 02 00 89 01 01 6A", "A0 05 60 00 90 00 6B",
+                     "A0 0C 62 07 00 92 01 04 10 40 00 01 02 01", "A0 05 60 00 87 00 74"}));
     EXPECT_EQ(dlg.m_waitSetParams, 0);
     EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Set Settings Successfully!"));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-    EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(ParameterPage, GetSequenceReadsAndShowsTheReadersValues) {
+TEST_F(ParameterPage, GetSequenceShowsTheReadersValuesAndButtonsNeedAConnection) {
     reader->memory = {{0x65, 200}, {0x90, 0},    {0x92, 0x01}, {0x98, 0xFF},
                       {0x89, 4},   {0x8A, 0x0A}, {0x87, 1}};
     Click(dlg, "parameterGetSettingsButton");
@@ -320,18 +183,29 @@ TEST_F(ParameterPage, GetSequenceReadsAndShowsTheReadersValues) {
     Expect({"powerBox=200", "hoppingFrequencyRadio:on", "freq49Check:enabled",
             "channelList:disabled", "antenna1Check:off", "antenna2Check:on", "antenna3Check:off",
             "antenna4Check:on", "multiTagRadio:on"});
-    EXPECT_EQ(CheckedChannels(), std::vector<int>({1, 49, 50}));
-    // The power read back is shown as it is, and Set refuses it until it is changed.
-    EXPECT_TRUE(SetSettings().empty());
+    EXPECT_EQ(Checked(), "01 00 00 00 00 00 03"); // the spare bits of the last byte are ignored
+    // The power read back is shown as it is; Set refuses it and the sequence stays pending.
+    Click(dlg, "parameterSetSettingsButton");
+    EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(messages, QStringList({"Power: 0 - 150"}));
+    EXPECT_EQ(dlg.m_waitSetParams, 1);
+    // Disconnected, the buttons do nothing.
+    dlg.m_connected = dlg.m_waitSetParams = 0;
+    for (const char* button :
+         {"parameterDefaultButton", "parameterSetSettingsButton", "parameterGetSettingsButton"})
+        Click(dlg, button);
+    Expect({"powerBox=200"});
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(messages.size() + dlg.m_waitSetParams + dlg.m_waitGetParams, 1);
 }
 
 // ---- the channel menu ----
 
 class ChannelMenu : public ParameterPage {
 protected:
-    // A right click as the operator makes it, at pos inside the widget.
-    QMenu* RightClick(QWidget* widget, QPoint pos) {
+    // A right click as the operator makes it, at pos inside the widget (its centre if null).
+    QMenu* RightClick(QWidget* widget, QPoint pos = {}) {
+        pos = pos.isNull() ? widget->rect().center() : pos;
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
         QTest::mousePress(widget, Qt::RightButton, {}, pos);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -342,12 +216,11 @@ protected:
                             menu ? menu->mapFromGlobal(widget->mapToGlobal(pos)) : pos);
         return menu;
     }
-    QMenu* RightClick(QWidget* widget) { return RightClick(widget, widget->rect().center()); }
     void Close(QMenu* menu) {
         menu->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    // Picks a command as the operator does: a left click on its entry of the menu over channel 7.
+    // A left click on a command of the menu opened over channel 7.
     void RunCommand(const char* action) {
         QMenu* menu = RightClick(Freq(7));
         ASSERT_NE(menu, nullptr);
@@ -359,88 +232,62 @@ protected:
     }
 };
 
-TEST_F(ChannelMenu, OpensOverAChannelWithItsChineseCommands) {
+TEST_F(ChannelMenu, OpensOnceOverAChannelWithItsChineseCommands) {
     QMenu* menu = RightClick(Freq(7));
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->title(), QStringLiteral("选择频点"));
-    QStringList texts;
+    QStringList texts = {menu->title()};
     for (QAction* action : menu->actions())
         texts << action->text();
-    EXPECT_EQ(texts, QStringList({"选择六个频点", "选择全部频点", "取消全部频点"}));
+    EXPECT_EQ(texts, QStringList({"选择频点", "选择六个频点", "选择全部频点", "取消全部频点"}));
     // The one press went through several filters on its way up; it opened one menu.
     EXPECT_EQ(page.Window()->findChildren<QMenu*>().size(), 1);
-    // The texts render: the font chosen for Chinese has a glyph for every character.
+    // The font chosen for Chinese has a glyph for every character.
     const QRawFont font = QRawFont::fromFont(menu->font(), QFontDatabase::SimplifiedChinese);
     ASSERT_TRUE(font.isValid());
-    for (const QString& text : texts + QStringList{menu->title()})
-        for (QChar c : text)
-            EXPECT_TRUE(font.supportsCharacter(c)) << QString(c).toStdString();
+    for (QChar c : texts.join(""))
+        EXPECT_TRUE(font.supportsCharacter(c)) << QString(c).toStdString();
     Close(menu);
-    // The press was not consumed: the box did not change, and a second click opens it again.
-    EXPECT_FALSE(Freq(7)->isChecked());
-    QMenu* again = RightClick(Freq(7));
-    ASSERT_NE(again, nullptr);
-    Close(again);
+    EXPECT_FALSE(Freq(7)->isChecked()) << "the press reached no check box";
 }
 
 TEST_F(ChannelMenu, OpensOnlyStrictlyInsideTheFrequencyBand) {
     auto* band = Control<QGroupBox>(dlg, "frequencyBandGroup");
     const int w = band->width(), h = band->height();
-    const struct {
-        const char* name;
-        QWidget* widget;
-        QPoint pos;
-        bool opens;
-    } rows[] = {
+    const QPoint pastRight = band->mapTo(page.Window(), QPoint(w, h / 2));
+    const std::tuple<const char*, QWidget*, QPoint, bool> rows[] = {
         {"powerBox", Control(dlg, "powerBox"), {}, false},
-        {"setSettingsButton", Control(dlg, "parameterSetSettingsButton"), {}, false},
         {"leftBorder", band, {0, h / 2}, false},
         {"topBorder", band, {w / 2, 0}, false},
         {"justInsideTopLeft", band, {1, 1}, true},
         {"lastColumnAndRow", band, {w - 1, h - 1}, true},
-        {"pastTheRightEdge", page.Window(), band->mapTo(page.Window(), QPoint(w, h / 2)), false},
+        {"pastTheRightEdge", page.Window(), pastRight, false},
         {"bandTitle", band, {w / 2, 3}, true},
-        {"freq50", Freq(50), {}, true},
     };
-    for (const auto& row : rows) {
-        const QPoint pos = row.pos.isNull() ? row.widget->rect().center() : row.pos;
-        QMenu* menu = RightClick(row.widget, pos);
-        EXPECT_EQ(menu != nullptr, row.opens) << row.name;
+    for (const auto& [name, widget, pos, opens] : rows) {
+        QMenu* menu = RightClick(widget, pos);
+        EXPECT_EQ(menu != nullptr, opens) << name;
         if (menu)
             Close(menu);
     }
 }
 
-TEST_F(ChannelMenu, CommandsChangeTheHoppingSet) {
+TEST_F(ChannelMenu, CommandsSetTheHoppingSetOnlyWhenHoppingAndThePowerBoxHoldsANumber) {
     RunCommand("clearAllChannelsAction");
-    EXPECT_TRUE(CheckedChannels().empty());
-    EXPECT_EQ(SendVia(&CParameter::SendChannelMask),
-              QStringList({"A0 0C 62 07 00 92 00 00 00 00 00 00 00 59"}));
+    EXPECT_EQ(Checked(), "00 00 00 00 00 00 00");
     RunCommand("selectAllChannelsAction");
-    EXPECT_EQ(SendVia(&CParameter::SendChannelMask),
-              QStringList({"A0 0C 62 07 00 92 FF FF FF FF FF FF 03 5C"}));
+    EXPECT_EQ(Checked(), "FF FF FF FF FF FF 03");
     RunCommand("selectSixChannelsAction");
-    EXPECT_EQ(CheckedChannels(), kSix);
+    EXPECT_EQ(Checked(), kSix);
     EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(ChannelMenu, OpensButChangesNothingWithAFixedChannel) {
-    SetChannels({3});
-    Set({"fixedFrequencyRadio:on"});
-    for (const char* action :
-         {"selectAllChannelsAction", "clearAllChannelsAction", "selectSixChannelsAction"}) {
-        RunCommand(action);
-        EXPECT_EQ(CheckedChannels(), std::vector<int>({1, 3, 11, 21, 31, 41, 50})) << action;
-    }
-}
-
-TEST_F(ChannelMenu, CommandEndsAtAPowerBoxWithoutANumber) {
-    Set({"antenna2Check:on", "freq2Check:on", "powerBox=abc"});
+    // A transfer stopped at the power box: the operator's clicks are not undone.
+    Set({"freq3Check:on", "antenna2Check:on", "powerBox=abc"});
     RunCommand("clearAllChannelsAction");
-    EXPECT_EQ(messages, QStringList({"请键入一个整数。"}));
-    EXPECT_EQ(CheckedChannels(), std::vector<int>({1, 2, 11, 21, 31, 41, 50}));
-    // The operator's clicks are not undone.
+    EXPECT_EQ(messages, QStringList({kNotInteger}));
     Expect({"antenna2Check:on", "powerBox=abc"});
+    Set({"powerBox=10", "fixedFrequencyRadio:on"});
+    for (const char* action : {"selectAllChannelsAction", "clearAllChannelsAction"})
+        RunCommand(action);
+    EXPECT_EQ(Checked(), "05 04 10 40 00 01 02");
 }
 
 } // namespace
