@@ -64,7 +64,7 @@ std::array<std::uint8_t, CSimTag::kIdBytes> CSimTag::Id() const {
     return id;
 }
 
-const Bytes& CSimTag::Memory(TagSection section) const {
+const Bytes& CSimTag::Memory(MemoryBank section) const {
     return *Section(static_cast<std::uint8_t>(section));
 }
 
@@ -87,23 +87,23 @@ const Bytes* CSimTag::Section(std::uint8_t section) const {
     }
 }
 
-bool CSimTag::IsWordLocked(TagSection section, std::size_t word) const {
+bool CSimTag::IsWordLocked(MemoryBank section, std::size_t word) const {
     switch (section) {
-    case TagSection::Reserved:
+    case MemoryBank::Reserved:
         return word < 2 ? m_killLocked : m_accessLocked;
-    case TagSection::Epc:
+    case MemoryBank::Epc:
         return m_epcLocked;
-    case TagSection::Tid:
+    case MemoryBank::Tid:
         return m_tidLocked;
-    case TagSection::User:
+    case MemoryBank::User:
         return m_userLocked;
     }
     return false;
 }
 
 // A locked password can be neither written nor read back; the other sections stay readable.
-bool CSimTag::IsWordReadLocked(TagSection section, std::size_t word) const {
-    return section == TagSection::Reserved && IsWordLocked(section, word);
+bool CSimTag::IsWordReadLocked(MemoryBank section, std::size_t word) const {
+    return section == MemoryBank::Reserved && IsWordLocked(section, word);
 }
 
 TagResult CSimTag::Read(std::uint8_t section, std::uint8_t wordAddress, std::uint8_t words,
@@ -114,7 +114,7 @@ TagResult CSimTag::Read(std::uint8_t section, std::uint8_t wordAddress, std::uin
     if (!memory || words == 0 || (wordAddress + words) * 2u > memory->size())
         return TagResult::OutOfRange;
     for (std::size_t w = wordAddress; w < wordAddress + words; ++w) {
-        if (IsWordReadLocked(static_cast<TagSection>(section), w))
+        if (IsWordReadLocked(static_cast<MemoryBank>(section), w))
             return TagResult::Locked;
     }
     out->insert(out->end(), memory->begin() + wordAddress * 2,
@@ -129,11 +129,11 @@ TagResult CSimTag::WriteWord(std::uint8_t section, std::uint8_t wordAddress, std
     Bytes* memory = Section(section);
     if (!memory || (wordAddress + 1u) * 2u > memory->size())
         return TagResult::OutOfRange;
-    if (IsWordLocked(static_cast<TagSection>(section), wordAddress))
+    if (IsWordLocked(static_cast<MemoryBank>(section), wordAddress))
         return TagResult::Locked;
     (*memory)[wordAddress * 2] = high;
     (*memory)[wordAddress * 2 + 1] = low;
-    if (section == static_cast<std::uint8_t>(TagSection::Epc) && wordAddress >= 1)
+    if (section == static_cast<std::uint8_t>(MemoryBank::Epc) && wordAddress >= 1)
         UpdateCrc();
     return TagResult::Ok;
 }

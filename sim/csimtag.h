@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class TagSection : std::uint8_t { Reserved = 0, Epc = 1, Tid = 2, User = 3 };
+enum class MemoryBank : std::uint8_t { Reserved = 0, Epc = 1, Tid = 2, User = 3 };
 
 enum class TagResult {
     Ok,
@@ -38,14 +38,14 @@ public:
     std::array<std::uint8_t, kIdBytes> Id() const;
     Bytes KillPassword() const { return Bytes(m_reserved.begin(), m_reserved.begin() + 4); }
     Bytes AccessPassword() const { return Bytes(m_reserved.begin() + 4, m_reserved.end()); }
-    const Bytes& Memory(TagSection section) const;
+    const Bytes& Memory(MemoryBank section) const;
     std::uint8_t Antenna() const { return m_antenna; }
     void SetAntenna(std::uint8_t antenna) { m_antenna = antenna; }
 
     bool IsKilled() const { return m_killed; }
     bool IsAuthorized() const { return m_authorized; }
     // True when a write to the word would be refused because of a lock.
-    bool IsWordLocked(TagSection section, std::size_t word) const;
+    bool IsWordLocked(MemoryBank section, std::size_t word) const;
 
     // words 16-bit words from wordAddress on, appended to out as bytes.
     TagResult Read(std::uint8_t section, std::uint8_t wordAddress, std::uint8_t words,
@@ -67,7 +67,7 @@ public:
 private:
     Bytes* Section(std::uint8_t section);
     const Bytes* Section(std::uint8_t section) const;
-    bool IsWordReadLocked(TagSection section, std::size_t word) const;
+    bool IsWordReadLocked(MemoryBank section, std::size_t word) const;
     void UpdateCrc();
 
     Bytes m_reserved = Bytes(kReservedWords * 2);

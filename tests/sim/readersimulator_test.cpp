@@ -208,10 +208,10 @@ TEST(TagField, IdsStayDistinctForLargeFields) {
         ids.insert(field.Tag(i).Id());
     EXPECT_EQ(ids.size(), 1000u);
     CTagField defaults;
-    EXPECT_NE(defaults.Tag(0).Memory(TagSection::Reserved),
-              defaults.Tag(1).Memory(TagSection::Reserved));
-    EXPECT_NE(defaults.Tag(1).Memory(TagSection::Tid), defaults.Tag(2).Memory(TagSection::Tid));
-    EXPECT_NE(defaults.Tag(0).Memory(TagSection::User), defaults.Tag(2).Memory(TagSection::User));
+    EXPECT_NE(defaults.Tag(0).Memory(MemoryBank::Reserved),
+              defaults.Tag(1).Memory(MemoryBank::Reserved));
+    EXPECT_NE(defaults.Tag(1).Memory(MemoryBank::Tid), defaults.Tag(2).Memory(MemoryBank::Tid));
+    EXPECT_NE(defaults.Tag(0).Memory(MemoryBank::User), defaults.Tag(2).Memory(MemoryBank::User));
 }
 
 // --- Multi-tag stream --------------------------------------------------------------------------
@@ -334,7 +334,7 @@ TEST(Faults, SpoilTheAnswer) {
             bench.sim.Faults().SetGlobal(Kind(row.kind));
         EXPECT_EQ(Hex(bench.Exchange(row.request)), Hex(row.answer));
         EXPECT_EQ(bench.sim.Parameters().Value(0x65), row.powerAfter);
-        EXPECT_EQ(bench.sim.Tags().Tag(0).Memory(TagSection::User)[0], 0x00);
+        EXPECT_EQ(bench.sim.Tags().Tag(0).Memory(MemoryBank::User)[0], 0x00);
     }
 }
 

@@ -37,7 +37,7 @@ TEST_F(TagOperationOnSimulator, WrittenWordReadsBack) {
     Operate(dlg, {"readSectionList=User", "readAddressBox=3", "readLengthBox=1"});
     ASSERT_TRUE(Ends("readTagButton", "Tag Data Read Successfully!"));
     EXPECT_EQ(dlg.ReadPage().m_readData, "be ef");
-    EXPECT_EQ(SimulatedReader(dlg).Tags().Focused()->Memory(TagSection::User)[7], 0xEF);
+    EXPECT_EQ(SimulatedReader(dlg).Tags().Focused()->Memory(MemoryBank::User)[7], 0xEF);
 }
 
 // The reader's own login password starts as 00000000: log in, change it, and number a tag.
