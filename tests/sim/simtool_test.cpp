@@ -117,6 +117,7 @@ TEST(SimTool, MultiTagStreamOnThePseudoTerminal) {
 }
 
 TEST(SimTool, OptionsChangeTheAnswers) {
+    const TestBytes stop = {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E};
     const struct {
         QStringList arguments;
         TestBytes request, answer;
@@ -125,10 +126,8 @@ TEST(SimTool, OptionsChangeTheAnswers) {
         {{"--tags", "0"}, Request(0x82, {0x04}), Status(0x82, 0x01)},
         {{"--fault", "status@0x50:status=7F"}, Request(0x50), Status(0x50, 0x7F)},
         {{"--fault", "checksum@6A"}, Request(0x6A), {0xE0, 0x04, 0x6A, 0x01, 0x02, 0xAF ^ 0x5A}},
-        {{"--fault", "silence@6A"}, Request(0xFE), {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}},
-        {{"--fault", "split:pieces=2,gap-us=20000"},
-         Request(0xFE),
-         {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}},
+        {{"--fault", "silence@6A"}, Request(0xFE), stop},
+        {{"--fault", "split:pieces=2,gap-us=20000"}, Request(0xFE), stop},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());
@@ -159,7 +158,6 @@ TEST(SimTool, CommandLineErrorsAndHelp) {
         {{"--colour"}, 2, "unknown option"},
         {{"--fault", "melt"}, 2, "unknown fault kind"},
         {{"--version", "1"}, 2, "--version"},
-        // a record period longer than a minute, and one no integer holds
         {{"--rate", "0.0166"}, 2, "--rate"},
         {{"--rate", "6e-77"}, 2, "--rate"},
     };
