@@ -1,20 +1,16 @@
-// The Frame Trace window and its assembler, and copying from the operation list: received bytes
-// cut into frames, records and noise whatever the pieces; the window beside a real exchange on an
-// in-memory line, changing nothing on the wire; saving; the clipboard texts.
-#include "fakewindow.h"
-#include "windowtest.h"
+// The Frame Trace window and its assembler, and copying from the operation list.
+#include "pagetest.h"
 
 #include "pages/cidentify.h"
 #include "protocol/cframeassembler.h"
 #include "protocol/commands.h"
 #include "ui/cframetrace.h"
-
 #include "ui/filechooser.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
-#include <QRadioButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -26,11 +22,6 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
     for (const Bytes& p : parts)
         all.insert(all.end(), p.begin(), p.end());
     return all;
-}
-
-QByteArray Raw(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
 }
 
 const Bytes kAck = {0xE4, 0x03, 0x60, 0x00, 0xB9};
@@ -49,80 +40,54 @@ Bytes Record(int n, bool bad = false) {
     return r;
 }
 
-std::vector<TracePiece> FeedAll(CFrameAssembler& a, const std::vector<Bytes>& pieces,
-                                bool streaming = false) {
-    std::vector<TracePiece> out;
-    for (const Bytes& p : pieces)
-        a.Feed(p, streaming, out);
-    return out;
-}
-
-// ---- the assembler ----
-
-TEST(FrameAssembler, FramesSplitAtEveryPositionComeOutWhole) {
-    const Bytes stream = Cat({kAck, kIdentifyAnswer, kVersion});
-    const std::vector<TracePiece> expected = {
-        {K::Frame, true, kAck}, {K::Frame, true, kIdentifyAnswer}, {K::Frame, true, kVersion}};
-    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
-        for (std::size_t second = cut; second <= stream.size(); ++second) {
-            CFrameAssembler a;
-            const auto out = FeedAll(a, {Bytes(stream.begin(), stream.begin() + cut),
-                                         Bytes(stream.begin() + cut, stream.begin() + second),
-                                         Bytes(stream.begin() + second, stream.end())});
-            EXPECT_EQ(out, expected) << "cuts at " << cut << " and " << second;
-            EXPECT_EQ(a.Waiting(), 0u);
-        }
+// Rows of one piece ending in a frame are also cut at every two positions: the same frames result.
+TEST(FrameAssembler, CutsFramesRecordsAndNoiseWhateverThePieces) {
+    const auto ok = [](const Bytes& b) { return TracePiece{K::Frame, true, b}; };
+    const auto noise = [](const Bytes& b) { return TracePiece{K::Noise, false, b}; };
+    const auto record = [](bool good, int n) {
+        return TracePiece{K::Record, good, Record(n, !good)};
+    };
+    const struct {
+        std::vector<Bytes> pieces;
+        std::vector<TracePiece> expected;
+        std::size_t waiting; // bytes still waiting for the rest of a frame
+    } rows[] = {
+        {{Cat({kAck, kIdentifyAnswer, kVersion, kBadAck})},
+         {ok(kAck), ok(kIdentifyAnswer), ok(kVersion), {K::Frame, false, kBadAck}},
+         0},
+        {{{0x00, 0x13}, Cat({{0xFF, 0xE0, 0x01}, kAck})}, // a length below 2 starts no frame
+         {noise({0x00, 0x13}), noise({0xFF}), noise({0xE0, 0x01}), ok(kAck)},
+         0},
+        {{Cat({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})},
+         {ok(kMultiStartAck), record(true, 0), record(false, 1)},
+         2},
+    };
+    for (const auto& row : rows) {
+        const Bytes& all = row.pieces[0];
+        const std::size_t n =
+            row.pieces.size() == 1 && row.expected.back().kind == K::Frame ? all.size() : 0;
+        for (std::size_t cut = 0; cut <= n; ++cut)
+            for (std::size_t second = cut; second <= n; ++second) {
+                SCOPED_TRACE(HexString(all) + " / " + std::to_string(cut) + "," +
+                             std::to_string(second));
+                const auto at = [&](std::size_t i) { return all.begin() + static_cast<long>(i); };
+                CFrameAssembler a;
+                std::vector<TracePiece> out;
+                for (const Bytes& p :
+                     n ? std::vector<Bytes>{Bytes(all.begin(), at(cut)), Bytes(at(cut), at(second)),
+                                            Bytes(at(second), all.end())}
+                       : row.pieces)
+                    a.Feed(p, false, out);
+                EXPECT_EQ(out, row.expected);
+                EXPECT_EQ(a.Waiting(), row.waiting);
+            }
     }
 }
 
-struct AssemblerRow {
-    const char* name;
-    std::vector<Bytes> pieces;
-    std::vector<TracePiece> expected;
-    std::size_t waiting; // bytes still waiting for the rest of a frame
-};
-
-class FrameAssemblerRows : public ::testing::TestWithParam<AssemblerRow> {};
-
-TEST_P(FrameAssemblerRows, CutsAsTheFrameRulesSay) {
-    CFrameAssembler a;
-    EXPECT_EQ(FeedAll(a, GetParam().pieces), GetParam().expected);
-    EXPECT_EQ(a.Waiting(), GetParam().waiting);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FrameAssemblerRows,
-    ::testing::Values(
-        AssemblerRow{"SeveralFramesInOnePiece",
-                     {Cat({kAck, kVersion, kAck})},
-                     {{K::Frame, true, kAck}, {K::Frame, true, kVersion}, {K::Frame, true, kAck}},
-                     0},
-        AssemblerRow{"BadChecksumIsMarked",
-                     {Cat({kBadAck, kAck})},
-                     {{K::Frame, false, kBadAck}, {K::Frame, true, kAck}},
-                     0},
-        AssemblerRow{"NoiseBeforeAFrameIsALineOfItsOwn",
-                     {{0x00, 0x13}, Cat({{0xFF, 0xE0, 0x01}, kAck})},
-                     {{K::Noise, false, {0x00, 0x13}},
-                      {K::Noise, false, {0xFF}},
-                      {K::Noise, false, {0xE0, 0x01}}, // a length below 2 starts no frame
-                      {K::Frame, true, kAck}},
-                     0},
-        AssemblerRow{"IncompleteTailWaits",
-                     {Cat({kAck, Bytes(kIdentifyAnswer.begin(), kIdentifyAnswer.begin() + 9)})},
-                     {{K::Frame, true, kAck}},
-                     9},
-        AssemblerRow{"RecordsFollowTheMultiStartAcknowledgement",
-                     {Cat({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})},
-                     {{K::Frame, true, kMultiStartAck},
-                      {K::Record, true, Record(0)},
-                      {K::Record, false, Record(1, true)}},
-                     2}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST(FrameAssembler, StreamEndsWhenTheProgramStopsTakingRecordsAndFlushShowsTheTail) {
     CFrameAssembler a;
-    std::vector<TracePiece> out = FeedAll(a, {Record(5)}, true);
+    std::vector<TracePiece> out;
+    a.Feed(Record(5), true, out);
     a.Feed(Cat({kAck, {0xE0, 0x0F}}), false, out);
     a.Flush(out);
     EXPECT_EQ(out, (std::vector<TracePiece>{{K::Record, true, Record(5)},
@@ -131,19 +96,8 @@ TEST(FrameAssembler, StreamEndsWhenTheProgramStopsTakingRecordsAndFlushShowsTheT
     EXPECT_EQ(a.Waiting(), 0u);
 }
 
-// ---- the window beside the main window ----
-
-// A main window on an in-memory line, shown so that its pages take clicks.
+// A main window on an in-memory line.
 struct Rig {
-    Rig() : line(ConnectToFakeLine(dlg)) {
-        dlg.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
-    CFrameTrace& OpenTrace() {
-        dlg.findChild<QAction*>(QStringLiteral("frameTraceAction"))->trigger();
-        EXPECT_TRUE(dlg.FrameTraceWindow() && dlg.FrameTraceWindow()->isVisible());
-        return *dlg.FrameTraceWindow();
-    }
     // The trace's lines without the time column, which depends on the clock.
     QStringList TraceLines() {
         CFrameTrace& trace = *dlg.FrameTraceWindow();
@@ -153,41 +107,30 @@ struct Rig {
             lines << trace.Model().LineText(row).section(QLatin1Char('\t'), 1);
         return lines;
     }
-    void Deliver(const Bytes& bytes) { line->Deliver(Raw(bytes)); }
-    template <typename Control = QPushButton> void Press(const char* name) {
-        QTest::mouseClick(dlg.findChild<Control*>(QString::fromLatin1(name)), Qt::LeftButton);
-    }
-    // A single identify answered in two pieces, then a multi-tag stream of 100 records in
-    // 7-byte pieces, up to the stop at the hundredth.
-    void Exchange() {
-        Press("identifyTagButton");
-        Deliver(Bytes(kIdentifyAnswer.begin(), kIdentifyAnswer.begin() + 6));
-        Deliver(Bytes(kIdentifyAnswer.begin() + 6, kIdentifyAnswer.end()));
-        Press<QRadioButton>("identifyMultipleTagsRadio");
-        Press("identifyTagButton");
-        Deliver(BuildFrame(kDataHeader, 0x63, {{0x02, 0x00, 0x70, 0x02, 0x05}}));
-        Deliver(kAck);
-        Deliver(kMultiStartAck);
-        Bytes stream;
+    // A single identify answered in two pieces, then a multi-tag stream of 100 records in 7-byte
+    // pieces up to the stop; returns the Data box, the operation list and the wire bytes.
+    QStringList Exchange() {
+        dlg.IdentifyPage().OnIdentifyTag();
+        line->Deliver(Wire(kIdentifyAnswer).left(6));
+        line->Deliver(Wire(kIdentifyAnswer).mid(6));
+        dlg.IdentifyPage().OnMultipleTags();
+        dlg.IdentifyPage().OnIdentifyTag();
+        for (const Bytes& answer :
+             {BuildFrame(kDataHeader, 0x63, {{2, 0, 0x70, 2, 5}}), kAck, kMultiStartAck})
+            line->Deliver(Wire(answer));
+        QByteArray stream;
         for (int n = 0; n < 100; ++n)
-            stream = Cat({stream, Record(n)});
-        for (std::size_t i = 0; i < stream.size(); i += 7)
-            Deliver(Bytes(stream.begin() + static_cast<long>(i),
-                          stream.begin() + static_cast<long>(std::min(i + 7, stream.size()))));
-    }
-    // Everything the exchange leaves behind: operation list, wire bytes, the Data box's text.
-    QStringList Results() {
-        QStringList all;
+            stream += Wire(Record(n));
+        for (qsizetype i = 0; i < stream.size(); i += 7)
+            line->Deliver(stream.mid(i, 7));
+        QStringList all = {dlg.IdentifyPage().m_tagText, TakeSent(*line).join('|')};
         for (int i = 0; i < dlg.OperationList().LineCount(); ++i)
             all << dlg.OperationList().TextAt(i);
-        for (const QByteArray& frame : line->m_written)
-            all << QString::fromLatin1(frame.toHex(' '));
-        all << dlg.IdentifyPage().m_tagText;
         return all;
     }
 
     CReaderDlg dlg;
-    CFakeBackend* line;
+    CFakeBackend* line = ConnectToFakeLine(dlg);
 };
 
 class FrameTrace : public WindowTest {
@@ -199,32 +142,22 @@ protected:
 };
 
 TEST_F(FrameTrace, ChangesNothingAndTracesOnlyWhileOpen) {
-    Rig closed;
-    closed.Exchange();
-    const QStringList closedMessages = messages;
-    messages.clear();
-    EXPECT_EQ(closed.dlg.FrameTraceWindow(), nullptr);
-
-    Rig open;
-    CFrameTrace& trace = open.OpenTrace();
-    open.Exchange();
-    EXPECT_EQ(open.Results(), closed.Results());
+    Rig closed, open;
+    const QStringList closedResults = closed.Exchange();
+    const QStringList closedMessages = std::exchange(messages, {});
+    open.dlg.findChild<QAction*>(QStringLiteral("frameTraceAction"))->trigger();
+    ASSERT_TRUE(open.dlg.FrameTraceWindow() && open.dlg.FrameTraceWindow()->isVisible());
+    EXPECT_EQ(open.Exchange(), closedResults);
     EXPECT_EQ(messages, closedMessages);
+    // Identify and its answer, the radio's write, three requests with answers, 100 records, stop.
     const QStringList lines = open.TraceLines();
-    // Identify and its answer, the radio's write, three chain requests with their answers,
-    // 100 records, the stop.
     ASSERT_EQ(lines.size(), 2 + 1 + 6 + 100 + 1);
     EXPECT_EQ(lines[0], "sent\tA0 03 82 04 D7");
-    EXPECT_EQ(lines[1], "received\t" + QString::fromStdString(HexString(kIdentifyAnswer)));
     EXPECT_EQ(lines[2], "sent\tA0 05 60 00 87 01 73");
-    EXPECT_EQ(lines[8], "received\tE4 03 65 00 B4");
     EXPECT_EQ(lines[9], "received\t" + QString::fromStdString(HexString(Record(0))) + "\trecord");
-    EXPECT_EQ(lines[108],
-              "received\t" + QString::fromStdString(HexString(Record(99))) + "\trecord");
     EXPECT_EQ(lines[109], "sent\tA0 02 FE 60");
-
-    trace.close();
-    open.Press("identifyTagButton");
+    open.dlg.FrameTraceWindow()->close();
+    open.dlg.IdentifyPage().OnIdentifyTag();
     EXPECT_EQ(open.TraceLines().size(), lines.size());
 }
 
@@ -244,15 +177,11 @@ TEST_F(FrameTrace, SavesEveryLineOrSaysWhyNot) {
     EXPECT_TRUE(saved[1].endsWith("\treceived\t00\tnoise"));
     EXPECT_TRUE(saved[2].endsWith("\treceived\tE4 03 60 00 B8\tbad checksum"));
     EXPECT_TRUE(messages.isEmpty());
-
     const QString unwritable = dir.filePath(QStringLiteral("missing/trace.txt"));
     EXPECT_FALSE(trace.SaveTo(unwritable));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith("The frame trace could not be saved to " + unwritable))
-        << messages[0].toStdString();
+    EXPECT_TRUE(messages.size() == 1 &&
+                messages[0].startsWith("The frame trace could not be saved to " + unwritable));
 }
-
-// ---- copying from the operation list ----
 
 TEST_F(FrameTrace, OperationListCopiesTheSelectedLinesInListOrder) {
     COperationLog log;
@@ -264,16 +193,14 @@ TEST_F(FrameTrace, OperationListCopiesTheSelectedLinesInListOrder) {
     }
     log.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
-    const auto rowPoint = [&](int row) {
-        return QPoint(10, log.visualItemRect(log.topLevelItem(row)).center().y());
-    };
-    QTest::mouseClick(log.viewport(), Qt::LeftButton, {}, rowPoint(2));
-    QTest::mouseClick(log.viewport(), Qt::LeftButton, Qt::ControlModifier, rowPoint(0));
+    for (const int row : {2, 0})
+        QTest::mouseClick(log.viewport(), Qt::LeftButton,
+                          row ? Qt::NoModifier : Qt::ControlModifier,
+                          QPoint(10, log.visualItemRect(log.topLevelItem(row)).center().y()));
     QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QStringLiteral("09:05:03\tone\n09:05:05\tthree"));
-    // A new line is again the only one highlighted.
-    log.AddOperationLine(QStringLiteral("four"));
+    log.AddOperationLine(QStringLiteral("four")); // a new line is again the only one highlighted
     ASSERT_EQ(log.selectedItems().size(), 1);
     EXPECT_EQ(log.selectedItems()[0]->text(1), QStringLiteral("four"));
 }
