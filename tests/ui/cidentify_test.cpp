@@ -98,20 +98,6 @@ TEST_F(IdentifyPage, CreationAndActivationLeaveThePageIdle) {
     ExpectIdle();
 }
 
-// The dispatcher's calls into the page also work without its controls, and none of them opens or
-// closes the port.
-TEST_F(IdentifyPage, SendersWithoutControlsSendExactlyTheirRequest) {
-    dlg.OnDisconnect();
-    Sent();
-    dlg.OpenPortIfClosed();
-    for (auto send : {&CIdentify::SendStop, &CIdentify::ReadWorkMode, &CIdentify::SendCommModeRs232,
-                      &CIdentify::SendIdentifySingle, &CIdentify::SendMultiStart})
-        (Page().*send)();
-    EXPECT_EQ(Sent(),
-              QStringList({kStop, kReadWorkMode, kCommModeRs232, kIdentifySingle, kMultiStart}));
-    EXPECT_TRUE(dlg.m_serial.GetPortOpen());
-}
-
 // Lines are appended to the box, never by rebuilding it, and scrolled to.
 TEST_F(IdentifyPage, TagLinesAreAppendedToTheEndOfTheBoxAndScrolledTo) {
     int removed = 0;
@@ -147,8 +133,7 @@ TEST_F(IdentifyPage, NextLineAfterTheBoxWentAstrayShowsExactlyTheText) {
     EXPECT_EQ(Shown(), "next(Antenna2) \nthird(Antenna3) \n");
 }
 
-// A radio writes the read mode and ends any identify: the Single Tag radio sends no identify, and
-// a later acknowledgement or failure status starts nothing.
+// A radio writes the read mode and ends any identify; a later E4 answer starts nothing.
 TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
     const struct {
         const char* radio;
@@ -244,8 +229,7 @@ TEST_F(IdentifyPage, MultipleIdentifyStartsTheStreamOrRefusesMasterSlave) {
     }
 }
 
-// Clear empties the list and numbers the records from zero again; Pause stops the stream and
-// keeps the lines in view. Both drop a partly received record.
+// Clear empties the list and renumbers from zero; Pause stops and keeps the lines in view.
 TEST_F(IdentifyPage, ClearAndPauseDuringTheStream) {
     StartStream();
     const QStringList first = StreamRecords(0, 30, 170);

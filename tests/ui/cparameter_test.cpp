@@ -93,7 +93,6 @@ TEST_F(ParameterPage, RequestsSendWhatTheControlsShowOrRefuse) {
         {"powerBox=151", power, nullptr, kPower},
         {"powerBox=-1", power, nullptr, kPower},
         {"powerBox=12a", power, nullptr, kNotInteger},
-        {"powerBox=", power, nullptr, kNotInteger},
         {"", antennas, "A0 07 62 02 00 89 01 01 6A", {}},
         {"antenna1Check:off;antenna3Check:on", antennas, "A0 07 62 02 00 89 04 04 64", {}},
         {"antenna2Check:on;antenna4Check:on", antennas, "A0 07 62 02 00 89 04 0B 5D", {}},

@@ -41,8 +41,7 @@ protected:
     }
     QAction* Menu() { return dlg.findChild<QAction*>("showPasswordFunctionsAction"); }
     QStringList Sent() { return TakeSent(*line); }
-    // The next dialogs get these texts in their (password) boxes and OK; one that refuses to
-    // close is cancelled.
+    // The next dialogs get these texts and OK; one that refuses to close is cancelled.
     void Type(const QStringList& texts) {
         SetDialogRunner([this, texts](QDialog& dialog) {
             auto* password = qobject_cast<CPasswordDlg*>(&dialog);
@@ -116,8 +115,7 @@ TEST_F(AccessFunctions, LoginComparesTheTypedPasswordWithTheReadersOwn) {
     }
 }
 
-// What the dialogs refuse, or the operator cancels, never reaches the reader; before a login only
-// the Login dialog opens.
+// Refused or cancelled input never reaches the reader; before a login only Login opens.
 TEST_F(AccessFunctions, PasswordDialogsRefuseWrongInputAndSendNothing) {
     // clang-format off
     const struct { const char* button; QStringList texts; const char* message; } rows[] = {
@@ -154,8 +152,7 @@ TEST_F(AccessFunctions, PasswordDialogsRefuseWrongInputAndSendNothing) {
     }
 }
 
-// Authorize and the two password changes send their requests in order and end with the result;
-// no password reaches the operation list.
+// Authorize and the password changes send their requests in order; no password is logged.
 TEST_F(AccessFunctions, AccessChainsSendTheirRequestsAndEndWithTheResult) {
     const char* kWriteLogin = "A0 09 62 04 00 C0 11 22 33 44 87";
     const char* kChangeAuth = "A0 04 9B 12 34 7B";
@@ -209,8 +206,7 @@ TEST_F(AccessFunctions, AChainWithoutAnswerGivesWayToTheNextOperation) {
     EXPECT_TRUE(Lines(dlg).isEmpty());
 }
 
-// Each press carries the ID and its word count; each success leaves the next ID in the box, and
-// a failure keeps it.
+// Each press sends the ID and its word count; a success shows the next ID, a failure keeps it.
 TEST_F(AccessFunctions, FastWriteSendsTheIdAndShowsTheNextOne) {
     // clang-format off
     const struct { const char* box; const char* request; std::uint8_t status; const char* next; } rows[] = {

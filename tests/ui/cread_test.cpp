@@ -74,7 +74,6 @@ TEST_F(TagOperationPage, ButtonSendsItsRequestAndMarksItPending) {
         {{"destroyPasswordBox=12345678"}, "destroyButton", "A0 08 86 04 00 12 34 56 78 BA", 16},
         // Only the first eight characters count.
         {{"destroyPasswordBox=12345678zz 9"}, "destroyButton", "A0 08 86 04 00 12 34 56 78 BA", 16},
-        {{"destroyPasswordBox=abcdef01"}, "destroyButton", "A0 08 86 04 00 AB CD EF 01 66", 16},
         // clang-format on
     };
     for (const auto& row : rows) {
