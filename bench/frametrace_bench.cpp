@@ -11,6 +11,7 @@
 //
 // A record takes 17 x 10 bit / 115200 bit/s = 1.48 ms on the wire.
 #include "fakewindow.h"
+#include "tagrecord.h"
 
 #include "pages/cidentify.h"
 #include "protocol/frame.h"
@@ -29,12 +30,9 @@ namespace {
 constexpr int kRecords = 100;
 
 Bytes Record(int n) {
-    Bytes r = {0xCC, 0x11, 0xE2, 0x00, 0x30, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
-    r.push_back(static_cast<std::uint8_t>(n));
-    r.push_back(static_cast<std::uint8_t>(1 + n % 4));
-    r.push_back(FrameChecksum(r.data(), 15));
-    r.push_back(0x0A);
-    return r;
+    const Bytes id = {0xE2, 0x00, 0x30, 0x12, 0x34, 0x56,
+                      0x78, 0x9A, 0xBC, 0xDE, 0xF0, static_cast<std::uint8_t>(n)};
+    return TagRecord(id, static_cast<std::uint8_t>(1 + n % 4));
 }
 
 QByteArray Raw(const std::uint8_t* bytes, std::size_t count) {

@@ -16,6 +16,7 @@
 //
 // A record takes 17 x 10 bit / 115200 bit/s = 1.48 ms on the wire.
 #include "fakewindow.h"
+#include "tagrecord.h"
 
 #include "pages/cidentify.h"
 #include "protocol/frame.h"
@@ -49,13 +50,8 @@ QByteArray Raw(const Bytes& bytes) {
 }
 
 Bytes Record(int n) {
-    Bytes r = {0xCC, 0x11};
-    for (int i = 0; i < 12; ++i)
-        r.push_back(static_cast<std::uint8_t>(i == 11 ? n : 0x30 + i));
-    r.push_back(static_cast<std::uint8_t>(1 + n % 4));
-    r.push_back(FrameChecksum(r.data(), 15));
-    r.push_back(0x0A);
-    return r;
+    return TagRecord(NumberedTagId(static_cast<std::uint8_t>(n)),
+                     static_cast<std::uint8_t>(1 + n % 4));
 }
 
 Bytes HundredRecords() {

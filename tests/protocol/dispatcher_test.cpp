@@ -1,6 +1,7 @@
 // The dispatcher against a recording window: each answer family, retries, chains and the
 // multi-tag record stream.
 #include "fakehost.h"
+#include "tagrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -199,9 +200,9 @@ TEST_F(Dispatch, BufferIsClearedAboveItsLimitAndByEveryRequest) {
 Bytes Records(std::initializer_list<int> numbers, int bad = -1, int unfinished = -1) {
     Bytes all;
     for (int n : numbers) {
-        Bytes r = {0xCC, 0x11, 0xE2, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, std::uint8_t(n), 1};
-        r.push_back(static_cast<std::uint8_t>(FrameChecksum(r) ^ (n == bad ? 0xFF : 0)));
-        r.push_back(n == unfinished ? 0x00 : 0x0A);
+        Bytes r = TagRecord(Bytes{0xE2, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, std::uint8_t(n)}, 1);
+        r[15] ^= n == bad ? 0xFF : 0;
+        r[16] = n == unfinished ? 0x00 : 0x0A;
         all.insert(all.end(), r.begin(), r.end());
     }
     return all;

@@ -1,6 +1,7 @@
 // The Tag Identify page driven as an operator drives it: the Read Tag Mode radios, Identify Tag,
 // Pause and Clear, with the requests checked byte for byte and the Data box read as shown.
 #include "pagetest.h"
+#include "tagrecord.h"
 
 #include "pages/cidentify.h"
 
@@ -55,12 +56,8 @@ protected:
         Bytes all;
         QStringList lines;
         for (int n = first; n < last; ++n) {
-            Bytes r = {0xCC, 0x11, 0x30, 0x31, 0x32, 0x33, 0x34,
-                       0x35, 0x36, 0x37, 0x38, 0x39, 0x3A};
-            r.push_back(static_cast<std::uint8_t>(n));
-            r.push_back(static_cast<std::uint8_t>(1 + n % 4));
-            r.push_back(FrameChecksum(r.data(), 15));
-            r.push_back(0x0A);
+            const Bytes r = TagRecord(NumberedTagId(static_cast<std::uint8_t>(n)),
+                                      static_cast<std::uint8_t>(1 + n % 4));
             lines << QStringLiteral("NO.%1: %2(Antenna%3) ")
                          .arg(n)
                          .arg(HexText(Wire(Bytes(r.begin() + 2, r.begin() + 14))))

@@ -1,5 +1,6 @@
 // The Frame Trace window and its assembler, and copying from the operation list.
 #include "pagetest.h"
+#include "tagrecord.h"
 
 #include "pages/cidentify.h"
 #include "protocol/cframeassembler.h"
@@ -33,10 +34,10 @@ const Bytes kIdentifyAnswer = BuildFrame(kDataHeader, 0x82, Cat({{0x01}, kTagId}
 
 // A 17-byte stream record for tag n; bad spoils its checksum.
 Bytes Record(int n, bool bad = false) {
-    Bytes r = Cat({{0xCC, 0x11}, kTagId, {static_cast<std::uint8_t>(1 + n % 4)}});
-    r[13] = static_cast<std::uint8_t>(n);
-    r.push_back(static_cast<std::uint8_t>(FrameChecksum(r.data(), 15) + (bad ? 1 : 0)));
-    r.push_back(0x0A);
+    Bytes id = kTagId;
+    id[11] = static_cast<std::uint8_t>(n);
+    Bytes r = TagRecord(id, static_cast<std::uint8_t>(1 + n % 4));
+    r[15] = static_cast<std::uint8_t>(r[15] + (bad ? 1 : 0));
     return r;
 }
 

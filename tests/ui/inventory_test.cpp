@@ -2,6 +2,7 @@
 // the simulated reader and of a scripted line, exported as CSV; the program itself behaves the
 // same whether the window is open or not.
 #include "pagetest.h"
+#include "tagrecord.h"
 
 #include "pages/cidentify.h"
 #include "protocol/hexbytes.h"
@@ -30,12 +31,9 @@ QString IdText(std::uint8_t tag) {
 }
 // A stream record of the tag, as the reader sends it, optionally spoilt.
 Bytes Record(std::uint8_t tag, std::uint8_t antenna, bool goodSum = true, std::uint8_t last = 10) {
-    const auto id = Id(tag);
-    Bytes r = {0xCC, 0x11};
-    r.insert(r.end(), id.begin(), id.end());
-    r.push_back(antenna);
-    r.push_back(static_cast<std::uint8_t>(FrameChecksum(r.data(), 15) + (goodSum ? 0 : 1)));
-    r.push_back(last);
+    Bytes r = TagRecord(Id(tag), antenna);
+    r[15] = static_cast<std::uint8_t>(r[15] + (goodSum ? 0 : 1));
+    r[16] = last;
     return r;
 }
 // The rows as "id antenna reads".

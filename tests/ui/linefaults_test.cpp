@@ -1,6 +1,7 @@
 // Line faults end to end, over a real pseudo-terminal and the real serial back-end: the window
 // keeps working, says what the operator must know, keeps what it showed, and works again after.
 #include "ptypeer.h"
+#include "tagrecord.h"
 #include "windowtest.h"
 
 #include "pages/cidentify.h"
@@ -36,9 +37,7 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 }
 // The first keep bytes of stream record n: header, tag ID, antenna, checksum, closing byte.
 Bytes Record(std::uint8_t n, std::size_t keep = 17) {
-    Bytes r = {0xCC, 0x11, 0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, n, 1};
-    r.push_back(FrameChecksum(r.data(), 15));
-    r.push_back(0x0A);
+    Bytes r = TagRecord(NumberedTagId(n), 1);
     r.resize(keep);
     return r;
 }
