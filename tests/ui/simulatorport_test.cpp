@@ -1,18 +1,7 @@
 // The "Simulator" port entry: what a newcomer without a reader does first.
-#include "windowtest.h"
-
-#include "link/portnames.h"
-
-#include <QDeadlineTimer>
+#include "pagetest.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QTest::qWait(5);
-    return done();
-}
 
 TEST_F(WindowTest, ChoosingSimulatorAndPressingConnectConnects) {
     CReaderDlg dlg;
@@ -20,7 +9,7 @@ TEST_F(WindowTest, ChoosingSimulatorAndPressingConnectConnects) {
     ASSERT_GE(ports->findText(kSimulatorPort), 0);
     ports->setCurrentIndex(ports->findText(kSimulatorPort));
     Click(dlg, "connectButton");
-    ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }, 3000));
     EXPECT_EQ(Lines(dlg), QStringList({"Port Opened Successfully!", "Firmware Version: V1.2!"}));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
     EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
