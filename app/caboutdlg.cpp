@@ -1,6 +1,7 @@
 #include "app/caboutdlg.h"
 
 #include "app/appicon.h"
+#include "app/version.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -12,7 +13,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(AppIcon().pixmap(32, 32));
-    auto* name = new QLabel(QStringLiteral("Tarnwick R1.01"), this);
+    auto* name = new QLabel(QStringLiteral("Tarnwick " TARNWICK_RELEASE), this);
     name->setObjectName(QStringLiteral("aboutName"));
     auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("aboutOk"));

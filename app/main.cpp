@@ -1,4 +1,5 @@
 // CReaderApp: start-up runs the main window modally; the program ends when it closes.
+#include "app/version.h"
 #include "ui/creaderdlg.h"
 
 #include <QApplication>
