@@ -2,20 +2,19 @@
 # The libraries the binaries link are found by dpkg-shlibdeps (package dpkg-dev) when it is
 # there; what is loaded at run time and no linker sees is named here: the Qt platform plugins
 # that open the window, and the CJK font for the Chinese menu texts.
-set(TARNWICK_PACKAGE_MAINTAINER "Tarnwick developers <tarnwick@localhost>"
-    CACHE STRING "Maintainer field of the Debian package")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tarnwick)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Tarnwick)
-set(CPACK_PACKAGE_CONTACT ${TARNWICK_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_CONTACT ${TARNWICK_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "UHF RFID reader demonstration and configuration on a serial line")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TARNWICK_HOMEPAGE})
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TARNWICK_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TARNWICK_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # CPack puts the summary first and indents these lines as the long description.
