@@ -61,8 +61,8 @@ void CStatusBar::SetFirmware(const QString& version) {
 
 void CStatusBar::RequestSent() {
     m_waited.restart();
-    if (m_source)
-        Show(m_source(), true);
+    // Looked at once the handler that sent it has set its pending marks.
+    m_tick.start(0);
 }
 
 void CStatusBar::Refresh() {

@@ -63,14 +63,12 @@ TEST_F(StatusBar, SaysIdleConnectedAndStreamingWithItsFigures) {
 // A silent reader: the bar says what waits, Cancel ends it, closes the port and says so once.
 struct CancelRow {
     const char* name;
-    bool settings;      // on the Device Settings pages, else on the Tag Operation page
-    int tab;            // the page
+    int page;           // 0, 1: the Device Settings pages; 2, 3: Tag Identify, Tag Operation
     const char* button; // starts the operation
-    QStringList typed;  // into the password dialog
+    const char* typed;  // into the password dialog, boxes separated by '|'
     std::uint8_t silent;
     const char* state; // the state text without the time waited
     const char* request;
-    int CReaderState::*flag;
 };
 
 void PrintTo(const CancelRow& row, std::ostream* os) {
@@ -85,19 +83,20 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
         auto* password = qobject_cast<CPasswordDlg*>(&dialog);
         const QList<QLineEdit*> boxes = password ? password->Boxes() : QList<QLineEdit*>();
         for (int i = 0; i < boxes.size(); ++i)
-            boxes[i]->setText(boxes.size() == 1 ? QStringLiteral("00000000") : GetParam().typed[i]);
+            boxes[i]->setText(boxes.size() == 1 ? QStringLiteral("00000000")
+                                                : QString(GetParam().typed).section('|', i, i));
         dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
         return dialog.result();
     });
     ASSERT_TRUE(ConnectToSimulator(dlg));
-    if (row.settings) {
+    if (row.page < 2) {
         Click(dlg, "deviceSettingsButton");
         ASSERT_TRUE(WaitUntil([&] { return dlg.m_waitGetMode == 0; }));
     } else {
         dlg.findChild<QAction*>(QStringLiteral("showPasswordFunctionsAction"))->setChecked(true);
     }
-    dlg.Sheet().SetActivePage(row.tab);
-    if (!row.typed.isEmpty()) { // the password changes need a login first
+    dlg.Sheet().SetActivePage(row.page % 2);
+    if (*row.typed) { // the password changes need a login first
         Click(dlg, "loginButton");
         ASSERT_TRUE(WaitUntil([&] { return dlg.m_loggedIn == 1; }));
     }
@@ -121,7 +120,10 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     ASSERT_FALSE(wire.isEmpty());
     EXPECT_EQ(wire.last(), row.request) << wire.join('|').toStdString();
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-    EXPECT_EQ(dlg.*row.flag, 0);
+    EXPECT_EQ(dlg.m_waitGetMode + dlg.m_waitSetMode + dlg.m_waitGetParams + dlg.m_waitSetParams +
+                  dlg.m_waitLogin + dlg.m_waitIdentify + dlg.m_waitModifyLoginPwd +
+                  dlg.m_waitModifyAuthPwd,
+              0);
     QString line = row.state; // "Login cancelled: ...", "Get ... cancelled at step 1 of 7: ..."
     line = line.contains(", step") ? line.replace(", step", " cancelled at step")
                                    : line + " cancelled";
@@ -131,69 +133,24 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
-using S = CReaderState;
-const QStringList kNewLogin = {"00000000", "11223344", "11223344"};
-const QStringList kNewAuth = {"0000", "1234", "1234"};
-INSTANTIATE_TEST_SUITE_P(
-    Table, CancelWaiting,
-    ::testing::Values(CancelRow{"WorkModeGet",
-                                true,
-                                0,
-                                "getSettingsButton",
-                                {},
-                                0x63,
-                                "Get Work Mode Settings, step 1 of 7",
-                                "A0 05 63 02 00 70 86",
-                                &S::m_waitGetMode},
-                      CancelRow{"WorkModeSet",
-                                true,
-                                0,
-                                "setSettingsButton",
-                                {},
-                                0x60,
-                                "Set Work Mode Settings, step 1 of 7",
-                                "A0 05 60 00 70 02 89",
-                                &S::m_waitSetMode},
-                      CancelRow{"ParametersGet",
-                                true,
-                                1,
-                                "parameterGetSettingsButton",
-                                {},
-                                0x61,
-                                "Get Reader Parameters, step 1 of 5",
-                                "A0 04 61 00 65 96",
-                                &S::m_waitGetParams},
-                      CancelRow{"ParametersSet",
-                                true,
-                                1,
-                                "parameterSetSettingsButton",
-                                {},
-                                0x60,
-                                "Set Reader Parameters, step 1 of 5",
-                                "A0 05 60 00 65 8C 0A",
-                                &S::m_waitSetParams},
-                      CancelRow{"Login",
-                                false,
-                                1,
-                                "loginButton",
-                                {},
-                                0x63,
-                                "Login",
-                                "A0 05 63 04 00 C0 34",
-                                &S::m_waitLogin},
-                      CancelRow{"LoginPasswordRead", false, 1, "modifyLoginPasswordButton",
-                                kNewLogin, 0x63, "Modify Login Password, step 1 of 2",
-                                "A0 05 63 04 00 C0 34", &S::m_waitModifyLoginPwd},
-                      CancelRow{"LoginPasswordWrite", false, 1, "modifyLoginPasswordButton",
-                                kNewLogin, 0x62, "Modify Login Password, step 2 of 2",
-                                "A0 09 62 04 00 C0 11 22 33 44 87", &S::m_waitModifyLoginPwd},
-                      CancelRow{"AuthorizeCodeRead", false, 1, "modifyAuthorizeCodeButton",
-                                kNewAuth, 0x63, "Modify Authorize Code, step 1 of 2",
-                                "A0 05 63 02 00 BA 3C", &S::m_waitModifyAuthPwd},
-                      CancelRow{"AuthorizeCodeWrite", false, 1, "modifyAuthorizeCodeButton",
-                                kNewAuth, 0x9B, "Modify Authorize Code, step 2 of 2",
-                                "A0 04 9B 12 34 7B", &S::m_waitModifyAuthPwd}),
-    [](const auto& info) { return std::string(info.param.name); });
+const char* const kNewLogin = "00000000|11223344|11223344";
+const char* const kNewAuth = "0000|1234|1234";
+// clang-format off
+const CancelRow kCancelRows[] = {
+    {"WorkModeGet", 0, "getSettingsButton", "", 0x63, "Get Work Mode Settings, step 1 of 7", "A0 05 63 02 00 70 86"},
+    {"WorkModeSet", 0, "setSettingsButton", "", 0x60, "Set Work Mode Settings, step 1 of 7", "A0 05 60 00 70 02 89"},
+    {"ParametersGet", 1, "parameterGetSettingsButton", "", 0x61, "Get Reader Parameters, step 1 of 5", "A0 04 61 00 65 96"},
+    {"ParametersSet", 1, "parameterSetSettingsButton", "", 0x60, "Set Reader Parameters, step 1 of 5", "A0 05 60 00 65 8C 0A"},
+    {"IdentifyTag", 2, "identifyTagButton", "", 0x82, "Identify Tag", "A0 03 82 04 D7"},
+    {"Login", 3, "loginButton", "", 0x63, "Login", "A0 05 63 04 00 C0 34"},
+    {"LoginPasswordRead", 3, "modifyLoginPasswordButton", kNewLogin, 0x63, "Modify Login Password, step 1 of 2", "A0 05 63 04 00 C0 34"},
+    {"LoginPasswordWrite", 3, "modifyLoginPasswordButton", kNewLogin, 0x62, "Modify Login Password, step 2 of 2", "A0 09 62 04 00 C0 11 22 33 44 87"},
+    {"AuthorizeCodeRead", 3, "modifyAuthorizeCodeButton", kNewAuth, 0x63, "Modify Authorize Code, step 1 of 2", "A0 05 63 02 00 BA 3C"},
+    {"AuthorizeCodeWrite", 3, "modifyAuthorizeCodeButton", kNewAuth, 0x9B, "Modify Authorize Code, step 2 of 2", "A0 04 9B 12 34 7B"},
+};
+// clang-format on
+INSTANTIATE_TEST_SUITE_P(Table, CancelWaiting, ::testing::ValuesIn(kCancelRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Escape leaves the window; closing it mid-stream sends the stop before the port closes.
 TEST_F(StatusBar, EscapeKeepsTheWindowAndClosingMidStreamStopsTheReader) {
@@ -212,11 +169,10 @@ TEST_F(StatusBar, EscapeKeepsTheWindowAndClosingMidStreamStopsTheReader) {
     peer.Send(BuildFrame(kDataHeader, 0x63, Bytes{0x02, 0x00, 0x70, 0x02, 0x05})); // timer
     ASSERT_EQ(peer.Expect(7).size(), 7u);                                          // output RS-232
     peer.Send({0xE4, 0x03, 0x60, 0x00, 0xB9});
-    ASSERT_EQ(peer.Expect(4).size(), 4u); // stream start
-    Bytes stream = {0xE4, 0x03, 0x65, 0x00, 0xB4};
-    for (std::uint8_t n = 0; n < 3; ++n)
-        for (std::uint8_t b : TagRecord(NumberedTagId(n), 1))
-            stream.push_back(b);
+    ASSERT_EQ(peer.Expect(4).size(), 4u);          // stream start
+    Bytes stream = {0xE4, 0x03, 0x65, 0x00, 0xB4}; // acknowledged, and a record
+    const Bytes record = TagRecord(NumberedTagId(0), 1);
+    stream.insert(stream.end(), record.begin(), record.end());
     peer.Send(stream);
     ASSERT_TRUE(State().startsWith("Streaming: ")) << State().toStdString();
 
