@@ -405,8 +405,11 @@ void CReaderDlg::OnCancelWaiting() {
         return;
     CancelOperation(*this, *waiting);
     ClearRx();
-    if (waiting->flag == &CReaderState::m_waitMultiIdentify)
+    if (waiting->flag == &CReaderState::m_waitMultiIdentify) {
+        // A start whose acknowledgement was lost may have started the stream all the same.
+        SendRequest(BuildStop());
         m_identify->MultiStreamStopped();
+    }
     ClosePortIfOpen();
     const QString step =
         waiting->steps > 0
