@@ -128,7 +128,7 @@ TEST_F(WindowTest, RefusedConnectLogsTheFailureThenTimesOutWithTheCauseAndTheNex
          OpenFailure::None},
         {"/dev/ttyUSB7", "9600", "in use", "in use by another program. Close the program",
          OpenFailure::Busy},
-        {"/dev/ttyUSB7", "9600", "dialout",
+        {"/dev/ttyUSB7", "9600", "refused (permission denied). Add your user to the dialout group",
          "permission denied. Add your user to the dialout "
          "group: sudo adduser $USER dialout",
          OpenFailure::PermissionDenied}};
