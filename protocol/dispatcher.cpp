@@ -610,3 +610,17 @@ void DispatchResponse(CReaderState& s, IReaderHost& host, ByteView received) {
     if (s.m_rxCount > CReaderState::kRxClearAbove)
         s.ClearRx();
 }
+
+int SequenceSteps(const CReaderState& s, int CReaderState::*flag) {
+    if (flag == &CReaderState::m_waitSetMode) {
+        const auto column = RecordedMode(s);
+        return column ? static_cast<int>(column->steps->size()) : 0;
+    }
+    if (flag == &CReaderState::m_waitGetMode)
+        return static_cast<int>(kGetModeSteps.size());
+    if (flag == &CReaderState::m_waitSetParams)
+        return static_cast<int>(kSetParamSteps.size());
+    if (flag == &CReaderState::m_waitGetParams)
+        return static_cast<int>(kGetParamSteps.size());
+    return 0;
+}

@@ -25,3 +25,7 @@ void DispatchResponse(CReaderState& state, IReaderHost& host, ByteView received)
 // True while received bytes are taken as 17-byte records: multi-tag identification is pending,
 // its start chain is at step 3 and the 0x65 acknowledgement has started the stream.
 bool IsStreaming(const CReaderState& state);
+
+// Requests in the settings sequence that runs under flag (m_waitSetMode for the recorded mode,
+// m_waitGetMode, m_waitSetParams, m_waitGetParams); 0 for any other flag.
+int SequenceSteps(const CReaderState& state, int CReaderState::*flag);

@@ -22,11 +22,15 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CReaderDlg::s_connectTimeoutMs = 400;
-        SetMessageRecorder([this](const QString& text) { messages << text; });
+        SetMessageRecorder([this](const QString& text, const QString& detail) {
+            messages << text;
+            details << detail;
+        });
     }
     void TearDown() override {
         SetMessageRecorder({});
         CReaderDlg::s_connectTimeoutMs = 3000;
+        CStatusBar::s_waitThresholdMs = 2000;
     }
 
     static QPushButton* Button(CReaderDlg& dlg, const char* name) {
@@ -58,4 +62,5 @@ protected:
     }
 
     QStringList messages;
+    QStringList details; // the informative text of each message
 };

@@ -53,11 +53,21 @@ bool CInventoryModel::ObserveTagLine(std::string_view line, qint64 nowMs) {
 }
 
 void CInventoryModel::Observe(std::string_view id, int antenna, qint64 nowMs) {
+    if (m_runStartPending) {
+        m_runStartPending = false;
+        m_runReads = 0;
+        m_runDistinct = 0;
+        ++m_run;
+        m_runFirstMs = nowMs;
+    }
     const auto found = m_rowOfId.find(id);
+    const std::size_t index =
+        found == m_rowOfId.end() ? m_rows.size() : static_cast<std::size_t>(found->second);
     if (found == m_rowOfId.end()) {
         m_rowOfId.emplace(std::string(id), static_cast<int>(m_rows.size()));
         m_rows.push_back(Row{QString::fromLatin1(id.data(), static_cast<qsizetype>(id.size())),
                              antenna, 1, nowMs, nowMs});
+        m_runOfRow.push_back(0);
     } else {
         Row& row = m_rows[static_cast<std::size_t>(found->second)];
         row.antenna = antenna;
@@ -66,10 +76,9 @@ void CInventoryModel::Observe(std::string_view id, int antenna, qint64 nowMs) {
         MarkChanged(found->second);
     }
     ++m_totalReads;
-    if (m_runStartPending) {
-        m_runStartPending = false;
-        m_runReads = 0;
-        m_runFirstMs = nowMs;
+    if (m_runOfRow[index] != m_run) {
+        m_runOfRow[index] = m_run;
+        ++m_runDistinct;
     }
     ++m_runReads;
     m_runLastMs = nowMs;
@@ -98,6 +107,7 @@ void CInventoryModel::Clear() {
     beginResetModel();
     m_rows.clear();
     m_rowOfId.clear();
+    m_runOfRow.clear();
     m_totalReads = 0;
     m_shownRows = 0;
     m_changedFirst = 1;
@@ -105,6 +115,7 @@ void CInventoryModel::Clear() {
     m_countsChanged = false;
     m_runStartPending = true;
     m_runReads = 0;
+    m_runDistinct = 0;
     endResetModel();
     emit Changed();
 }

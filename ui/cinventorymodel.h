@@ -62,6 +62,9 @@ public:
     qint64 TotalReads() const { return m_totalReads; }
     // Reads per second over the last run; nothing while the run has no duration.
     std::optional<double> RunReadsPerSecond() const;
+    // Reads of the current run and the distinct tags among them; 0 until a started stream reads.
+    qint64 RunReads() const { return m_runStartPending ? 0 : m_runReads; }
+    int RunDistinctTags() const { return m_runStartPending ? 0 : m_runDistinct; }
     QString SummaryText() const;
     // Every row, announced or not, in the order the tags were first seen.
     const std::vector<Row>& Rows() const { return m_rows; }
@@ -109,6 +112,9 @@ private:
     // The current run: reads from m_runFirstMs to m_runLastMs.
     bool m_runStartPending = true;
     qint64 m_runReads = 0;
+    int m_runDistinct = 0;
+    int m_run = 0;               // number of the current run
+    std::vector<int> m_runOfRow; // by row: the run that last read it
     qint64 m_runFirstMs = 0;
     qint64 m_runLastMs = 0;
 };

@@ -8,8 +8,10 @@
 #include "pages/cread.h"
 #include "pages/cstart.h"
 #include "pages/cworkmode.h"
+#include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
+#include "protocol/pendingoperation.h"
 #include "ui/cframetrace.h"
 #include "ui/cinventorydlg.h"
 #include "ui/cinventorymodel.h"
@@ -19,34 +21,17 @@
 #include "ui/cpropertysheet.h"
 #include "ui/messagebox.h"
 #include "ui/modal.h"
+#include "ui/operationlistfile.h"
 
 #include <QComboBox>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QString OpenFailureHint(OpenFailure failure) {
-    switch (failure) {
-    case OpenFailure::NotFound:
-        return QStringLiteral("no such device");
-    case OpenFailure::PermissionDenied:
-        return QStringLiteral("permission denied");
-    case OpenFailure::Busy:
-        return QStringLiteral("the port is in use by another program");
-    case OpenFailure::BadSettings:
-        return QStringLiteral("the line settings are not valid");
-    default:
-        return QString();
-    }
-}
-
-} // namespace
 
 CReaderDlg::CReaderDlg(QWidget* parent)
     : QDialog(parent), m_start(std::make_unique<CStart>()),
@@ -60,6 +45,8 @@ CReaderDlg::CReaderDlg(QWidget* parent)
     connect(&m_serial, &CMSComm::DeviceLost, this, &CReaderDlg::OnDeviceLost);
 
     BuildWindow();
+    m_statusBar->SetActivitySource([this] { return CurrentActivity(); });
+    connect(m_statusBar, &CStatusBar::CancelClicked, this, &CReaderDlg::OnCancelWaiting);
 
     setWindowIcon(AppIcon());
     m_sheet->SetPages({m_start.get()});
@@ -156,11 +143,15 @@ void CReaderDlg::BuildWindow() {
     m_opList->setObjectName(QStringLiteral("operationList"));
     listLabel->setBuddy(m_opList);
     m_opList->setMinimumHeight(140);
+    AddSaveOperationListAction(*m_opList, *view);
 
     grid->addLayout(left, 0, 0);
     grid->addWidget(m_sheet, 0, 1);
     grid->addWidget(listLabel, 1, 0, 1, 2);
     grid->addWidget(m_opList, 2, 0, 1, 2);
+    m_statusBar = new CStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    grid->addWidget(m_statusBar, 3, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 3);
     grid->setRowStretch(2, 1);
@@ -187,20 +178,19 @@ void CReaderDlg::OpenPortIfClosed() {
 void CReaderDlg::ReportOpenFailure() {
     const OpenFailure failure = m_serial.LastOpenFailure();
     QString cause = m_serial.LastErrorText();
-    const QString hint = OpenFailureHint(failure);
+    const QString hint = OpenFailureCause(failure);
     if (!hint.isEmpty() && !cause.contains(hint, Qt::CaseInsensitive))
         cause = cause.isEmpty() ? hint : cause + QStringLiteral(" (") + hint + QLatin1Char(')');
     QString line = QStringLiteral("Cannot open %1: %2").arg(m_serial.Device(), cause);
-    // Serial devices belong to the dialout group on Debian and its kin; the fix is one command.
     if (failure == OpenFailure::PermissionDenied)
-        line += QStringLiteral(". Add your user to the dialout group: sudo adduser $USER dialout, "
-                               "then log in again.");
+        line += QStringLiteral(". ") + OpenFailureNextStep(failure);
     AddOperationLine(line);
 }
 
 void CReaderDlg::ClosePortIfOpen() {
     if (m_serial.GetPortOpen())
         m_serial.SetPortOpen(false);
+    m_statusBar->Refresh();
 }
 
 void CReaderDlg::SendRequest(ByteView frame) {
@@ -210,6 +200,9 @@ void CReaderDlg::SendRequest(ByteView frame) {
 void CReaderDlg::WriteToLine(ByteView frame) {
     if (m_trace)
         m_trace->Sent(frame, m_serial.GetPortOpen());
+    if (frame.size() > 2)
+        m_lastCommand = frame[2];
+    m_statusBar->RequestSent();
     m_serial.SetOutput(
         QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size())));
 }
@@ -222,10 +215,15 @@ void CReaderDlg::OnComm() {
                             static_cast<std::size_t>(input.size()));
     if (m_trace && !received.empty())
         m_trace->Received(received, IsStreaming(*this));
+    if (m_waitHandshake == 1 || m_waitVersion == 1)
+        m_attempt.bytesReceived += input.size();
     DispatchResponse(*this, *this, received);
+    m_statusBar->Refresh();
 }
 
 void CReaderDlg::OnDeviceLost(const QString& text) {
+    m_attempt.lost = true;
+    m_statusBar->Refresh();
     AddOperationLine(
         QStringLiteral("Serial device %1 was lost (%2); the port is closed. Check the cable or "
                        "adapter and try again.")
@@ -282,6 +280,12 @@ void CReaderDlg::OnConnect() {
     const std::optional<QString> device = DeviceForPortText(portText);
     const QString baudText = m_baudList->currentText();
     const QString settings = baudText + QStringLiteral(",n,8,1");
+    m_attempt = ConnectAttempt{};
+    m_attempt.port = device.value_or(portText);
+    m_attempt.baud = baudText;
+    m_attempt.portValid = device.has_value();
+    m_attempt.baudValid = CMSComm::ParseSettings(settings).has_value();
+    m_statusBar->SetPort(m_attempt.port, baudText);
     if (!device || !CMSComm::ParseSettings(settings)) {
         // Typed text that names no port or no baud rate opens nothing; the time-out follows.
         AddOperationLine(QStringLiteral("Failed to Open Comm Port!"));
@@ -297,7 +301,10 @@ void CReaderDlg::OnConnect() {
     else
         m_serial.SetDevice(*device);
     OpenPortIfClosed();
-    if (!m_serial.GetPortOpen()) {
+    m_attempt.opened = m_serial.GetPortOpen();
+    if (!m_attempt.opened) {
+        m_attempt.openFailure = m_serial.LastOpenFailure();
+        m_attempt.openError = m_serial.LastErrorText();
         AddOperationLine(QStringLiteral("Failed to Open Comm Port!"));
         return;
     }
@@ -317,10 +324,15 @@ void CReaderDlg::OnConnectTimer() {
     m_connectButton->setEnabled(true);
     // A version answer that never came ends the attempt too; one that comes later is not taken.
     m_waitVersion = 0;
-    ::ShowMessage(this, QStringLiteral("Failed to Connect Device!"));
+    m_attempt.lastCommand = m_lastCommand;
+    m_statusBar->SetPort({}, {});
+    ::ShowMessage(this, QStringLiteral("Failed to Connect Device!"),
+                  ConnectFailureDetails(m_attempt));
 }
 
 void CReaderDlg::OnHandshakeDone() {
+    if (IsVersionAnswer(ByteView(m_rxBuf.data(), m_rxCount)))
+        m_statusBar->SetFirmware(QStringLiteral("V%1.%2").arg(m_rxBuf[3]).arg(m_rxBuf[4]));
     m_connected = 1;
     m_connectButton->setEnabled(false);
     m_disconnectButton->setEnabled(true);
@@ -337,6 +349,8 @@ void CReaderDlg::OnDisconnect() {
     m_updateSettingsButton->setEnabled(false);
     m_opList->DeleteAllItems();
     m_identify->m_tagText.clear();
+    m_statusBar->SetPort({}, {});
+    m_statusBar->SetFirmware({});
     OpenPortIfClosed();
     m_connected = 0;
     m_sheetReady = 0;
@@ -365,6 +379,62 @@ void CReaderDlg::OnUpdateSettings() {
     m_disconnectButton->setEnabled(false);
     m_settingsShown = 0;
     m_connected = 0;
+    m_statusBar->SetPort({}, {});
+    m_statusBar->SetFirmware({});
+}
+
+// ---- waiting, closing ----
+
+CStatusBar::Activity CReaderDlg::CurrentActivity() const {
+    using Activity = CStatusBar::Activity;
+    if (!m_serial.GetPortOpen())
+        return {};
+    if (IsStreaming(*this) && m_lastCommand != kCmdStop)
+        return {Activity::Streaming,           {}, 0, 0, false, m_inventory->RunReads(),
+                m_inventory->RunDistinctTags()};
+    const auto waiting = WaitingOperation(*this, m_lastCommand);
+    if (!waiting)
+        return {};
+    return {Activity::Waiting, QString::fromLatin1(waiting->name), waiting->step, waiting->steps,
+            !waiting->timesOut};
+}
+
+void CReaderDlg::OnCancelWaiting() {
+    const auto waiting = WaitingOperation(*this, m_lastCommand);
+    if (!waiting || waiting->timesOut || !m_serial.GetPortOpen())
+        return;
+    CancelOperation(*this, *waiting);
+    ClearRx();
+    if (waiting->flag == &CReaderState::m_waitMultiIdentify) {
+        // A start whose acknowledgement was lost may have started the stream all the same.
+        SendRequest(BuildStop());
+        m_identify->MultiStreamStopped();
+    }
+    ClosePortIfOpen();
+    const QString step =
+        waiting->steps > 0
+            ? QStringLiteral(" at step %1 of %2").arg(waiting->step).arg(waiting->steps)
+            : QString();
+    AddOperationLine(QStringLiteral("%1 cancelled%2: the reader did not answer.")
+                         .arg(QString::fromLatin1(waiting->name), step));
+}
+
+void CReaderDlg::done(int result) {
+    // A stream, or one about to start, would run on after the program is gone: the stop request
+    // goes out first, and the close lets it reach the line.
+    if (m_serial.GetPortOpen() && m_waitMultiIdentify == 1 && m_lastCommand != kCmdStop)
+        SendRequest(BuildStop());
+    ClosePortIfOpen();
+    QDialog::done(result);
+}
+
+void CReaderDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape would reject the dialog, which ends the program; the window closes only on purpose.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 // ---- page groups ----

@@ -10,11 +10,15 @@
 //                on its members; their controls live only while their group is in the sheet.
 //   Inventory    CInventoryModel counts every tag ID AppendTagLine shows; View > Inventory
 //                shows it in CInventoryDlg.
+//   Status bar   CStatusBar shows the port, the firmware and what the window is doing
+//                (CurrentActivity); its Cancel gives up an operation the reader does not answer.
 #pragma once
 
 #include "link/cmscomm.h"
 #include "protocol/readerhost.h"
 #include "protocol/readerstate.h"
+#include "ui/connectfailure.h"
+#include "ui/cstatusbar.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -67,6 +71,12 @@ public:
     // View > Frame Trace: shows the Frame Trace window, made on first use. Frames are traced
     // only while it is open.
     void OnFrameTrace();
+    // The status bar's Cancel: gives up the operation waiting for an answer, closes the port and
+    // says so in the operation list.
+    void OnCancelWaiting();
+    // What the status bar shows: idle while the port is closed, else the stream or the operation
+    // waiting for an answer.
+    CStatusBar::Activity CurrentActivity() const;
 
     // Page groups.
     int m_demonstrationShown = 0;
@@ -84,6 +94,10 @@ public:
     CInventoryModel& Inventory() { return *m_inventory; }
     CInventoryDlg* InventoryWindow() { return m_inventoryDlg; }
     CFrameTrace* FrameTraceWindow() { return m_traceWindow; }
+    CStatusBar& StatusBar() { return *m_statusBar; }
+
+    // Closing the window stops a multi-tag stream and closes the port.
+    void done(int result) override;
 
     // IReaderHost.
     void WriteToLine(ByteView frame) override;
@@ -112,6 +126,10 @@ public:
     void SendParameterRequest(ParameterRequest request) override;
     ReadBack& ParameterReadBack() override;
     void ParameterShowReadBack() override;
+
+protected:
+    // Escape does not close the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildWindow();
@@ -142,5 +160,8 @@ private:
     QPushButton* m_clearListButton = nullptr;
     CPropertySheet* m_sheet = nullptr;
     COperationLog* m_opList = nullptr;
+    CStatusBar* m_statusBar = nullptr;
     QTimer m_connectTimer;
+    std::uint8_t m_lastCommand = 0; // command of the last request sent
+    ConnectAttempt m_attempt;       // what the last Connect found out
 };

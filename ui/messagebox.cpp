@@ -13,11 +13,12 @@ void SetMessageRecorder(MessageRecorder recorder) {
     Recorder() = std::move(recorder);
 }
 
-void ShowMessage(QWidget* parent, const QString& text) {
-    if (Recorder()) {
-        Recorder()(text);
+void ShowMessage(QWidget* parent, const QString& text, const QString& informative) {
+    if (Recorder().record) {
+        Recorder().record(text, informative);
         return;
     }
     QMessageBox box(QMessageBox::Information, kAppTitle, text, QMessageBox::Ok, parent);
+    box.setInformativeText(informative);
     box.exec();
 }

@@ -113,22 +113,45 @@ TEST_F(ConnectOverPty, HandshakeInAnyPiecesConnectsAndDisconnectOrUpdateSettings
     }
 }
 
-TEST_F(WindowTest, RefusedConnectLogsTheFailureThenTimesOut) {
-    const char* const rows[][3] = {{"/dev/tarnwick-absent", "9600", "no such"},
-                                   {"COM11", "9600", "is not a port"},
-                                   {"/dev/tarnwick-absent", "fast", "is not a baud rate"}};
-    for (const auto& [port, baud, detail] : rows) {
-        SCOPED_TRACE(std::string(port) + " " + baud);
+// The list says why the port did not open; the box that follows says it again with the next step.
+TEST_F(WindowTest, RefusedConnectLogsTheFailureThenTimesOutWithTheCauseAndTheNextStep) {
+    const struct {
+        const char *port, *baud, *line, *detail;
+        OpenFailure failure; // of an in-memory device, or None for the real back-end
+    } rows[] = {
+        {"/dev/tarnwick-absent", "9600", "no such",
+         "Port /dev/tarnwick-absent at 9600 bit/s. The port did not open: no such device. Plug "
+         "the reader's adapter in, or choose another port.",
+         OpenFailure::None},
+        {"COM11", "9600", "is not a port", "This names no port. Choose COM1", OpenFailure::None},
+        {"/dev/tarnwick-absent", "fast", "is not a baud rate", "Choose one of the rates",
+         OpenFailure::None},
+        {"/dev/ttyUSB7", "9600", "in use", "in use by another program. Close the program",
+         OpenFailure::Busy},
+        {"/dev/ttyUSB7", "9600", "refused (permission denied). Add your user to the dialout group",
+         "permission denied. Add your user to the dialout "
+         "group: sudo adduser $USER dialout",
+         OpenFailure::PermissionDenied}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.port) + " " + row.baud + " " + row.line);
         messages.clear();
+        details.clear();
         CReaderDlg dlg;
-        Choose(dlg, "portList", QString::fromUtf8(port));
-        Choose(dlg, "baudList", QString::fromUtf8(baud));
+        if (row.failure != OpenFailure::None)
+            dlg.m_serial.SetBackendFactory([&](const QString& device) {
+                auto backend = std::make_unique<CFakeBackend>(device);
+                backend->m_failOpen = row.failure;
+                return backend;
+            });
+        Choose(dlg, "portList", QString::fromUtf8(row.port));
+        Choose(dlg, "baudList", QString::fromUtf8(row.baud));
         Click(dlg, "connectButton");
         const QString lines = Lines(dlg).join('|');
-        EXPECT_TRUE(lines.contains("Failed to Open Comm Port!") && lines.contains(detail))
+        EXPECT_TRUE(lines.contains("Failed to Open Comm Port!") && lines.contains(row.line))
             << lines.toStdString();
         QTest::qWait(CReaderDlg::s_connectTimeoutMs + 200);
         EXPECT_EQ(messages, QStringList({"Failed to Connect Device!"}));
+        EXPECT_TRUE(details.value(0).contains(row.detail)) << details.value(0).toStdString();
         EXPECT_TRUE(Button(dlg, "connectButton")->isEnabled());
     }
 }

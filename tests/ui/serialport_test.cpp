@@ -112,19 +112,6 @@ protected:
     }
 };
 
-TEST_F(PermissionTest, RefusedDeviceNamesTheDialoutFix) {
-    CReaderDlg dlg;
-    dlg.m_serial.SetBackendFactory([](const QString& device) {
-        auto line = std::make_unique<CFakeBackend>(device);
-        line->m_failOpen = OpenFailure::PermissionDenied;
-        return line;
-    });
-    EXPECT_EQ(ConnectOn(dlg, QStringLiteral("/dev/ttyUSB0")),
-              QStringList({"Cannot open /dev/ttyUSB0: refused (permission denied). " + kDialoutFix,
-                           "Failed to Open Comm Port!"}));
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-}
-
 TEST_F(PermissionTest, UnreadablePtyNamesTheDialoutFix) {
     CPtyPeer peer;
     ASSERT_TRUE(peer.IsOpen());

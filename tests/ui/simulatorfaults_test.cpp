@@ -16,6 +16,7 @@ struct FaultRow {
     FaultKind kind;
     bool connects;        // the handshake ends connected
     const char* readLine; // for faults on the tag read: the line expected, or nullptr for none
+    const char* detail = nullptr; // for a failed Connect: what its box says of the cause
 };
 
 class SimulatorFault : public WindowTest, public ::testing::WithParamInterface<FaultRow> {
@@ -48,7 +49,10 @@ TEST_P(SimulatorFault, ProgramReactsAsAnOperatorExpects) {
         EXPECT_EQ(dlg.m_connected, row.connects ? 1 : 0);
         if (!row.connects) {
             QTest::qWait(CReaderDlg::s_connectTimeoutMs + 100);
-            EXPECT_TRUE(messages.contains(QStringLiteral("Failed to Connect Device!")));
+            EXPECT_EQ(messages, QStringList({"Failed to Connect Device!"}));
+            EXPECT_TRUE(details.value(0).startsWith("Port Simulator at 9600 bit/s. ") &&
+                        details.value(0).contains(row.detail))
+                << details.value(0).toStdString();
             EXPECT_TRUE(Button(dlg, "connectButton")->isEnabled());
         }
         return;
@@ -67,12 +71,18 @@ TEST_P(SimulatorFault, ProgramReactsAsAnOperatorExpects) {
 INSTANTIATE_TEST_SUITE_P(
     Table, SimulatorFault,
     ::testing::Values(
-        FaultRow{"HandshakeRefused", 0x50, FaultKind::FailureStatus, false, nullptr},
-        FaultRow{"StopAnswerCorrupt", 0xFE, FaultKind::CorruptChecksum, false, nullptr},
-        FaultRow{"NoiseBeforeStopAnswer", 0xFE, FaultKind::Noise, false, nullptr},
-        FaultRow{"VersionLost", 0x6A, FaultKind::Silence, false, nullptr},
+        FaultRow{"HandshakeRefused", 0x50, FaultKind::FailureStatus, false, nullptr,
+                 "did not acknowledge the handshake. Switch the reader off and on"},
+        FaultRow{"StopLost", 0xFE, FaultKind::Silence, false, nullptr,
+                 "No answer came from the reader at this rate. Check that the reader is powered"},
+        FaultRow{"StopAnswerCorrupt", 0xFE, FaultKind::CorruptChecksum, false, nullptr,
+                 "probably uses another baud rate. Try the other rates"},
+        FaultRow{"NoiseBeforeStopAnswer", 0xFE, FaultKind::Noise, false, nullptr,
+                 "probably uses another baud rate"},
+        FaultRow{"VersionLost", 0x6A, FaultKind::Silence, false, nullptr,
+                 "did not report its firmware version"},
         FaultRow{"VersionSplit", 0x6A, FaultKind::Split, true, nullptr},
-        FaultRow{"ReaderVanishes", 0xFE, FaultKind::Vanish, false, nullptr},
+        FaultRow{"ReaderVanishes", 0xFE, FaultKind::Vanish, false, nullptr, "went away"},
         // One spoiled read answer: the dispatcher resends and the second attempt succeeds.
         FaultRow{"ReadCorruptThenRetried", 0x80, FaultKind::CorruptChecksum, true,
                  "Tag Data Read Successfully!"},
