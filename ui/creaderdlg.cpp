@@ -395,7 +395,9 @@ void CReaderDlg::OnDeviceSettings() {
     m_demonstrationShown = 0;
     if (m_settingsShown == 1)
         return;
+    m_workmode->m_windowStartsGet = true;
     ShowGroup({m_workmode.get(), m_parameter.get()});
+    m_workmode->m_windowStartsGet = false;
     m_settingsShown = 1;
     OpenPortIfClosed();
     SendRequest(BuildStop());
