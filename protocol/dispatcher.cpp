@@ -10,9 +10,35 @@
 #include <optional>
 #include <vector>
 
+namespace {
+
+// Where an answer frame that is still arriving begins behind the complete frames at the front of
+// rx; rx.size() when there is none.
+std::size_t ArrivingAnswerAt(ByteView rx) {
+    std::size_t at = 0;
+    while (const std::size_t size = CompleteAnswerSize(rx.subspan(at)))
+        at += size;
+    const ByteView rest = rx.subspan(at);
+    const std::size_t announced = AnnouncedAnswerSize(rest);
+    const bool arriving =
+        (rest.size() == 1 && (rest[0] == kDataHeader || rest[0] == kStatusHeader)) ||
+        announced > rest.size();
+    return arriving ? at : rx.size();
+}
+
+} // namespace
+
 void SendRequest(CReaderState& state, IReaderHost& host, ByteView frame) {
     host.WriteToLine(frame);
-    state.ClearRx();
+    // What was received so far is dropped, but for the start of an answer frame whose rest is
+    // still on the line: cut off, that rest would reach the front as bytes that are no frame and
+    // hold up the answer to this request. Kept, it completes to a frame that is then taken away.
+    const std::size_t keep = ArrivingAnswerAt(ByteView(state.m_rxBuf.data(), state.m_rxCount));
+    const std::size_t kept = state.m_rxCount - keep;
+    std::copy(state.m_rxBuf.begin() + keep, state.m_rxBuf.begin() + state.m_rxCount,
+              state.m_rxBuf.begin());
+    std::fill(state.m_rxBuf.begin() + kept, state.m_rxBuf.end(), std::uint8_t{0});
+    state.m_rxCount = static_cast<std::uint32_t>(kept);
 }
 
 bool IsStreaming(const CReaderState& s) {

@@ -195,6 +195,14 @@ TEST_F(Dispatch, LateAnswersInFrontAreDroppedButNoiseIsNot) {
          {join({Ack(0x60), Ack(0x80, 1)})},
          {"call:OnReadTag"},
          1},
+        // The stop's answer brings a request while a late answer is half in: its start is kept,
+        // so its rest does not arrive as bytes that are no frame.
+        {"LateAnswerHalfInWhenARequestGoes",
+         &S::m_waitHandshake,
+         {join({stop, Bytes(modeRead.begin(), modeRead.begin() + 2)}),
+          join({Bytes(modeRead.begin() + 2, modeRead.end()), Ack(0x50)})},
+         {"call:KillConnectTimer", "call:StartConnectTimer"},
+         2},
         {"NoiseBeforeAwaited", &S::m_waitGetMode, {join({{0x5A, 0x00, 0x13}, modeRead})}, {}, 0},
     };
     for (const auto& row : rows) {
