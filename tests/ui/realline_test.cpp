@@ -99,8 +99,10 @@ TEST_P(RealLine, EveryRepeatEndsAsItShould) {
         dlg.Sheet().SetActivePage(1);
         ASSERT_TRUE(WaitForCount(QStringLiteral("Get Settings Successfully!"), 1));
     }
-    if (row.op == Op::ReadTag)
-        dlg.Sheet().SetActivePage(1); // its activation sends a stop; Read Tag follows at once
+    if (row.op == Op::ReadTag) {
+        dlg.Sheet().SetActivePage(1); // its activation sends a stop and closes the port
+        OperatorPause();
+    }
     if (row.op == Op::PauseThenIdentify) {
         ClickOn("identifyMultipleTagsRadio");
         OperatorPause();
