@@ -51,11 +51,8 @@ bool CSimulatorBackend::Open(const LineSettings& settings, OpenFailure* failure,
         *errorText = QStringLiteral("Unsupported line settings");
         return false;
     }
-    const std::uint64_t now = std::max(Now(), m_readerTime);
-    // What the reader sent while the port was closed never reached anybody.
-    m_simulator.TakeOutput(now);
-    m_readerTime = now;
-    m_toReaderFree = m_toHostFree = now;
+    // What reached the port while it was closed never reached anybody.
+    RunLine(Now());
     m_received.clear();
     m_open = true;
     m_timer.start();
@@ -65,15 +62,13 @@ bool CSimulatorBackend::Open(const LineSettings& settings, OpenFailure* failure,
 void CSimulatorBackend::Close() {
     if (!m_open)
         return;
-    FeedReader(UINT64_MAX);
-    // Answers to what was just sent would reach a closed port: the reader's output of the next
-    // few milliseconds is lost, so it cannot turn up at the head of the next exchange.
-    m_readerTime += kClosedLossMicros;
-    m_simulator.TakeOutput(m_readerTime);
+    // Bytes the driver held and nobody read go with the port.
+    RunLine(Now());
     m_open = false;
-    m_timer.stop();
-    m_toHost.clear();
     m_received.clear();
+    // The timer runs on while requests are still on their way to the reader.
+    if (m_toReader.empty())
+        m_timer.stop();
 }
 
 void CSimulatorBackend::Write(const QByteArray& bytes) {
@@ -98,12 +93,10 @@ void CSimulatorBackend::FeedReader(std::uint64_t upToMicros) {
     while (!m_toReader.empty()) {
         LineChunk& chunk = m_toReader.front();
         const std::size_t arrived =
-            upToMicros == UINT64_MAX
-                ? chunk.bytes.size()
+            upToMicros < chunk.startMicros
+                ? 0
                 : std::min<std::uint64_t>(chunk.bytes.size(),
-                                          upToMicros < chunk.startMicros
-                                              ? 0
-                                              : (upToMicros - chunk.startMicros) / character);
+                                          (upToMicros - chunk.startMicros) / character);
         if (arrived > chunk.delivered) {
             const std::uint64_t at =
                 std::max(m_readerTime, chunk.startMicros + arrived * character);
@@ -119,14 +112,39 @@ void CSimulatorBackend::FeedReader(std::uint64_t upToMicros) {
 }
 
 void CSimulatorBackend::Tick() {
-    if (!m_open)
+    const qsizetype before = m_received.size();
+    RunLine(Now());
+    if (m_simulator.HasVanished()) {
+        if (m_open) {
+            Lose();
+        } else {
+            m_timer.stop();
+            m_toReader.clear();
+            m_toHost.clear();
+        }
         return;
-    const std::uint64_t now = std::max(Now(), m_readerTime);
+    }
+    if (!m_open) {
+        if (m_toReader.empty())
+            m_timer.stop();
+        return;
+    }
+    if (m_received.size() > before)
+        emit DataReady();
+}
+
+void CSimulatorBackend::RunLine(std::uint64_t now) {
+    now = std::max(now, m_readerTime);
     FeedReader(now);
-    m_readerTime = std::max(m_readerTime, now);
+    m_readerTime = now;
 
     const std::uint64_t character = CharacterMicros();
-    for (SimOutput& out : m_simulator.TakeOutput(m_readerTime)) {
+    for (SimOutput& out : m_simulator.TakeOutput(now)) {
+        // The reader sends a record only when its line has room for it; a record whose turn
+        // comes while the line is still busy with earlier ones is skipped, as a slow line does.
+        if (out.kind == SimOutput::Kind::Record &&
+            m_toHostFree > out.dueMicros + out.bytes.size() * character)
+            continue;
         LineChunk chunk;
         chunk.startMicros = std::max(out.dueMicros, m_toHostFree);
         chunk.bytes = std::move(out.bytes);
@@ -134,7 +152,6 @@ void CSimulatorBackend::Tick() {
         m_toHost.push_back(std::move(chunk));
     }
 
-    const qsizetype before = m_received.size();
     while (!m_toHost.empty()) {
         LineChunk& chunk = m_toHost.front();
         const std::size_t arrived =
@@ -143,21 +160,16 @@ void CSimulatorBackend::Tick() {
                 : std::min<std::uint64_t>(chunk.bytes.size(),
                                           (now - chunk.startMicros) / character);
         if (arrived > chunk.delivered) {
-            m_received.append(reinterpret_cast<const char*>(chunk.bytes.data() + chunk.delivered),
-                              static_cast<qsizetype>(arrived - chunk.delivered));
+            if (m_open)
+                m_received.append(
+                    reinterpret_cast<const char*>(chunk.bytes.data() + chunk.delivered),
+                    static_cast<qsizetype>(arrived - chunk.delivered));
             chunk.delivered = arrived;
         }
         if (chunk.delivered < chunk.bytes.size())
             break;
         m_toHost.pop_front();
     }
-
-    if (m_simulator.HasVanished()) {
-        Lose();
-        return;
-    }
-    if (m_received.size() > before)
-        emit DataReady();
 }
 
 void CSimulatorBackend::Lose() {

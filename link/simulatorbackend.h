@@ -1,9 +1,12 @@
 // The simulator back-end: the serial control talks to an in-process simulated reader.
 //
-// Bytes travel as on a real line: a request reaches the reader only after its bytes have been
-// sent at the configured baud rate, and answers and multi-tag records come back byte by byte at
-// that rate, handed over in chunks every few milliseconds as a serial driver does. Everything runs
-// on the owner's thread from a timer; nothing blocks.
+// Bytes travel as on a real line, in real time: each byte takes its bits at the configured baud
+// rate in both directions, the reader takes a request once its last byte has arrived and answers
+// after its processing delay, and answers and multi-tag records come back byte by byte, handed
+// over in chunks every few milliseconds as a serial driver does. The line does not care whether
+// the port is open: requests written before a close still reach the reader, bytes that reach a
+// closed port are lost, and bytes that arrive after a reopen are received. Everything runs on the
+// owner's thread from a timer; nothing blocks.
 #pragma once
 
 #include "link/commbackend.h"
@@ -19,8 +22,6 @@ class CSimulatorBackend : public ICommBackend {
 public:
     // How often arrived bytes are handed over while the port is open.
     static constexpr int kDeliveryIntervalMs = 3;
-    // How long after a close the reader's output is still lost to the closed port.
-    static constexpr std::uint64_t kClosedLossMicros = 20000;
 
     explicit CSimulatorBackend(QObject* parent = nullptr);
     explicit CSimulatorBackend(const CReaderSimulator::Options& options, QObject* parent = nullptr);
@@ -28,8 +29,8 @@ public:
     // Fails once after the simulated device has vanished (NotFound); the device is back for the
     // attempt after that.
     bool Open(const LineSettings& settings, OpenFailure* failure, QString* errorText) override;
-    // Requests already written still reach the reader; what the reader sends from now on is lost
-    // until the next Open.
+    // Requests already written still reach the reader, at their time; what reaches the port
+    // while it is closed is lost.
     void Close() override;
     bool IsOpen() const override { return m_open; }
     bool ApplySettings(const LineSettings& settings) override;
@@ -51,6 +52,9 @@ private:
 
     std::uint64_t Now() const;
     void Tick();
+    // Runs the line up to now: request bytes reach the reader, its output goes onto the line, and
+    // the bytes that have reached the port are received when it is open and lost when it is not.
+    void RunLine(std::uint64_t now);
     void FeedReader(std::uint64_t upToMicros);
     void Lose();
 
@@ -60,7 +64,7 @@ private:
     LineSettings m_settings;
     bool m_open = false;
     bool m_lost = false;
-    std::uint64_t m_readerTime = 0;   // latest time handed to the simulator
+    std::uint64_t m_readerTime = 0;   // latest time handed to the simulator, never ahead of now
     std::uint64_t m_toReaderFree = 0; // when the host's line is next free
     std::uint64_t m_toHostFree = 0;   // when the reader's line is next free
     std::deque<LineChunk> m_toReader;

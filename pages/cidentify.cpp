@@ -250,6 +250,9 @@ void CIdentify::OnIdentifyTag() {
         m_dlg.OpenPortIfClosed();
         SendIdentifySingle();
         m_dlg.m_waitIdentify = 1;
+        // The Single Tag radio's mode write is no longer awaited: its acknowledgement, should it
+        // come late, is not to bring a stop that would empty the buffer of this answer.
+        m_dlg.m_waitSingleModeAck = 0;
         m_dlg.m_waitMultiIdentify = 0;
         ScrollToLastLine();
     } else if (m_readMode == kMultipleTags) {

@@ -298,7 +298,8 @@ void CWorkmode::OnInitDialog() {
     m_idBorderInterval = 10;
 
     UpdateData(false);
-    OnGetSettings();
+    if (!m_windowStartsGet)
+        OnGetSettings();
 }
 
 bool CWorkmode::UpdateData(bool fromControls) {

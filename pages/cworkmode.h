@@ -56,6 +56,10 @@ public:
     void OnDefault();
     // Starts the Get sequence that reads the reader's work-mode settings into the page.
     void OnGetSettings();
+    // Set by the main window while it puts the page in and then starts the Get sequence itself:
+    // the page's initialisation then sends no read of its own, whose answer would arrive in the
+    // middle of the window's sequence.
+    bool m_windowStartsGet = false;
     void OnSetSettings();
     void OnCommModeCloseUp();
 

@@ -10,9 +10,35 @@
 #include <optional>
 #include <vector>
 
+namespace {
+
+// Where an answer frame that is still arriving begins behind the complete frames at the front of
+// rx; rx.size() when there is none.
+std::size_t ArrivingAnswerAt(ByteView rx) {
+    std::size_t at = 0;
+    while (const std::size_t size = CompleteAnswerSize(rx.subspan(at)))
+        at += size;
+    const ByteView rest = rx.subspan(at);
+    const std::size_t announced = AnnouncedAnswerSize(rest);
+    const bool arriving =
+        (rest.size() == 1 && (rest[0] == kDataHeader || rest[0] == kStatusHeader)) ||
+        announced > rest.size();
+    return arriving ? at : rx.size();
+}
+
+} // namespace
+
 void SendRequest(CReaderState& state, IReaderHost& host, ByteView frame) {
     host.WriteToLine(frame);
-    state.ClearRx();
+    // What was received so far is dropped, but for the start of an answer frame whose rest is
+    // still on the line: cut off, that rest would reach the front as bytes that are no frame and
+    // hold up the answer to this request. Kept, it completes to a frame that is then taken away.
+    const std::size_t keep = ArrivingAnswerAt(ByteView(state.m_rxBuf.data(), state.m_rxCount));
+    const std::size_t kept = state.m_rxCount - keep;
+    std::copy(state.m_rxBuf.begin() + keep, state.m_rxBuf.begin() + state.m_rxCount,
+              state.m_rxBuf.begin());
+    std::fill(state.m_rxBuf.begin() + kept, state.m_rxBuf.end(), std::uint8_t{0});
+    state.m_rxCount = static_cast<std::uint32_t>(kept);
 }
 
 bool IsStreaming(const CReaderState& s) {
@@ -555,22 +581,37 @@ void FastWriteId(CReaderState& s, IReaderHost& host) {
 
 // ---- branch selection ----
 
+// Which frames a tag operation takes as its own answer: its command's data answer or status,
+// failures included (they bring a resend). Any other complete frame in front of it is a late
+// answer to an earlier request.
+template <std::uint8_t Command> bool Answers(const CReaderState&, ByteView frame) {
+    return frame[2] == Command;
+}
+bool IdentifyAnswers(const CReaderState& s, ByteView frame) {
+    return frame[2] == kCmdIdentify ||
+           (s.m_waitSingleModeAck != 0 && frame[0] == kStatusHeader && frame[2] == kCmdParamWrite);
+}
+
 struct Branch {
     int CReaderState::*flag;
     bool anyNonZero; // the password and fast-write flags count when non-zero, the others at 1
     void (*run)(CReaderState&, IReaderHost&);
+    // Tag operations resend on what they do not recognise, so another command's answer is taken
+    // away before they look. The other branches simply wait, and a complete frame they leave
+    // untouched is taken away after they looked.
+    bool (*answers)(const CReaderState&, ByteView frame) = nullptr;
 };
 
 constexpr Branch kBranches[] = {
     {&CReaderState::m_waitHandshake, false, Handshake},
     {&CReaderState::m_waitVersion, false, Version},
-    {&CReaderState::m_waitIdentify, false, Identify},
+    {&CReaderState::m_waitIdentify, false, Identify, IdentifyAnswers},
     {&CReaderState::m_waitMultiIdentify, false, MultiIdentify},
-    {&CReaderState::m_waitReadTag, false, ReadTag},
-    {&CReaderState::m_waitWriteTag, false, WriteTag},
-    {&CReaderState::m_waitInitTag, false, InitTag},
-    {&CReaderState::m_waitLockTag, false, LockTag},
-    {&CReaderState::m_waitDestroyTag, false, DestroyTag},
+    {&CReaderState::m_waitReadTag, false, ReadTag, Answers<kCmdReadTag>},
+    {&CReaderState::m_waitWriteTag, false, WriteTag, Answers<kCmdWriteTag>},
+    {&CReaderState::m_waitInitTag, false, InitTag, Answers<kCmdInitTag>},
+    {&CReaderState::m_waitLockTag, false, LockTag, Answers<kCmdLockTag>},
+    {&CReaderState::m_waitDestroyTag, false, DestroyTag, Answers<kCmdDestroyTag>},
     {&CReaderState::m_waitSetMode, false, SetMode},
     {&CReaderState::m_waitGetMode, false, GetMode},
     {&CReaderState::m_waitSetParams, false, SetParams},
@@ -582,13 +623,51 @@ constexpr Branch kBranches[] = {
     {&CReaderState::m_waitFastWriteId, true, FastWriteId},
 };
 
-void RunFirstPendingBranch(CReaderState& s, IReaderHost& host) {
+const Branch* FirstPendingBranch(const CReaderState& s) {
     for (const Branch& b : kBranches) {
         const int value = s.*b.flag;
-        if (b.anyNonZero ? value != 0 : value == 1) {
-            b.run(s, host);
+        if (b.anyNonZero ? value != 0 : value == 1)
+            return &b;
+    }
+    return nullptr;
+}
+
+// The longest answer the reader gives to a request other than a tag read (the tag read of eight
+// words): a tag operation waits for such a frame of another command to be complete before it
+// judges the buffer, so a late answer still arriving does not count as a failed attempt.
+constexpr std::size_t kLongestOtherAnswer = 23;
+
+bool IsOtherAnswerArriving(const CReaderState& s, const Branch& b) {
+    const ByteView rx = Rx(s);
+    const std::size_t announced = AnnouncedAnswerSize(rx);
+    return rx.size() >= 3 && announced > rx.size() && announced <= kLongestOtherAnswer &&
+           (rx[0] != kStatusHeader || announced == 5) && !b.answers(s, rx);
+}
+
+// Runs the branch of the first pending operation. A complete answer frame at the front of the
+// buffer that the operation does not take (a late answer to an earlier request) is removed, and
+// the operation looks again at what follows. Bytes that are no frame stay where they are.
+void RunFirstPendingBranch(CReaderState& s, IReaderHost& host) {
+    for (;;) {
+        const Branch* b = FirstPendingBranch(s);
+        if (!b)
+            return;
+        const std::size_t frame = IsStreaming(s) ? 0 : CompleteAnswerSize(Rx(s));
+        if (b->answers) {
+            if (frame != 0 && !b->answers(s, Rx(s).first(frame))) {
+                Consume(s, frame);
+                continue;
+            }
+            if (frame == 0 && !IsStreaming(s) && IsOtherAnswerArriving(s, *b))
+                return;
+            b->run(s, host);
             return;
         }
+        const std::uint32_t count = s.m_rxCount;
+        b->run(s, host);
+        if (frame == 0 || s.m_rxCount != count || FirstPendingBranch(s) != b)
+            return; // nothing complete was there, or the branch took it
+        Consume(s, frame);
     }
 }
 

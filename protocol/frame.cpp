@@ -14,6 +14,17 @@ bool IsIntact(ByteView frame) {
     return !frame.empty() && (sum & 0xFF) == 0;
 }
 
+std::size_t AnnouncedAnswerSize(ByteView rx) {
+    if (rx.size() < 2 || (rx[0] != kDataHeader && rx[0] != kStatusHeader) || rx[1] < 2)
+        return 0;
+    return std::size_t{rx[1]} + 2;
+}
+
+std::size_t CompleteAnswerSize(ByteView rx) {
+    const std::size_t size = AnnouncedAnswerSize(rx);
+    return size != 0 && rx.size() >= size && IsIntact(rx.first(size)) ? size : 0;
+}
+
 Bytes BuildFrame(std::uint8_t header, std::uint8_t command, ByteView data) {
     Bytes frame;
     frame.reserve(data.size() + 4);

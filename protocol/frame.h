@@ -37,6 +37,13 @@ inline bool ChecksumMatches(const std::uint8_t* bytes, std::size_t count) {
 // True when the frame, checksum included, sums to zero modulo 256.
 bool IsIntact(ByteView frame);
 
+// The size an answer frame at the start of rx announces (its length byte + 2), or 0 when rx does
+// not start with an answer header (E0 or E4) and a length of at least 2.
+std::size_t AnnouncedAnswerSize(ByteView rx);
+// The size of the whole answer frame at the start of rx: right header, all the bytes its length
+// announces, and a valid checksum. 0 when rx does not start with one (yet).
+std::size_t CompleteAnswerSize(ByteView rx);
+
 // A0 (data.size() + 2) command data... checksum.
 Bytes BuildRequest(std::uint8_t command, ByteView data = {});
 inline Bytes BuildRequest(std::uint8_t command, std::initializer_list<std::uint8_t> data) {

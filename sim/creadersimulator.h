@@ -43,7 +43,7 @@ public:
         std::uint8_t versionMajor = 1;
         std::uint8_t versionMinor = 2;
         // Time from the last byte of a request to the first byte of its answer.
-        std::uint64_t answerDelayMicros = 1000;
+        std::uint64_t answerDelayMicros = 2000;
     };
 
     // Called for every intact request frame (intact = true) and every run of bytes thrown away.

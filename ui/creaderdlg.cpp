@@ -171,8 +171,13 @@ void CReaderDlg::OpenPortIfClosed() {
     if (m_serial.GetPortOpen())
         return;
     m_serial.SetPortOpen(true);
-    if (!m_serial.GetPortOpen())
+    if (!m_serial.GetPortOpen()) {
         ReportOpenFailure();
+        return;
+    }
+    // The rest of an answer that was arriving when the port closed reached a closed port and is
+    // lost: its start, kept, would stand in front of the next answer as bytes that are no frame.
+    ClearRx();
 }
 
 void CReaderDlg::ReportOpenFailure() {
@@ -465,11 +470,17 @@ void CReaderDlg::OnDeviceSettings() {
     m_demonstrationShown = 0;
     if (m_settingsShown == 1)
         return;
+    m_workmode->m_windowStartsGet = true;
     ShowGroup({m_workmode.get(), m_parameter.get()});
+    m_workmode->m_windowStartsGet = false;
     m_settingsShown = 1;
     OpenPortIfClosed();
     SendRequest(BuildStop());
-    ClosePortIfOpen();
+    // The port stays open for the Get that follows at once: closed and opened again in between,
+    // it would lose the start of the stop's answer and take its tail for the head of the first
+    // read's answer. Kept open, the whole answer comes first and is passed over.
+    if (m_connected != 1)
+        ClosePortIfOpen();
     m_workmode->OnGetSettings();
 }
 

@@ -31,8 +31,12 @@ std::string CSimOptions::Usage(const std::string& program) {
         << "\n"
         << "Serves a simulated UHF RFID reader on a new pseudo-terminal. The first line on\n"
         << "standard output is the terminal's device path; open it with tarnwick (or any serial\n"
-        << "program) at any baud rate. Every frame is logged to standard error with its time in\n"
-        << "ms since start and its direction (<- from the host, -> to the host).\n"
+        << "program) at any baud rate. The line keeps the time of the rate the host sets: every\n"
+        << "byte takes 10 bits at that rate in both directions, a request is answered once its\n"
+        << "last byte has arrived and the processing delay has passed, and answers leave byte by\n"
+        << "byte. What the tool sends while the terminal is closed is lost. Every frame is\n"
+        << "logged to standard error with its time in ms since start and its direction (<- from\n"
+        << "the host, -> to the host).\n"
         << "\n"
         << "Options:\n"
         << "  --tags N             tags in the field, 0..1000 (default 3)\n"
@@ -40,7 +44,10 @@ std::string CSimOptions::Usage(const std::string& program) {
         << "                       a 115200 bit/s line carries, about 677)\n"
         << "  --record-period-us N time between two records in microseconds\n"
         << "  --version M.N        firmware version answered to 0x6A (default 1.2)\n"
-        << "  --delay-us N         time from a request to its answer (default 1000)\n"
+        << "  --delay-us N         processing delay: from the last byte of a request to the\n"
+        << "                       first byte of its answer, in microseconds (default 2000)\n"
+        << "  --param AAAA=V       store V (0..255) at parameter address AAAA (hex) before\n"
+        << "                       serving, e.g. --param 71=37 for a timer interval of 37\n"
         << "  --fault WHAT         spoil answers; may be given several times. WHAT is\n"
         << "                       KIND[@TARGET][:KEY=VALUE,...]\n"
         << "                       KIND    status    refuse with a failure status\n"
@@ -195,6 +202,18 @@ bool CSimOptions::Parse(int argc, char** argv, std::string* error) {
                 return false;
             }
             answerDelayMicros = *n;
+        } else if (arg == "--param") {
+            const auto equals = text->find('=');
+            auto address = ParseNumber(text->substr(0, equals), 0xFFFF, 16);
+            auto value = equals == std::string::npos
+                             ? std::nullopt
+                             : ParseNumber(text->substr(equals + 1), 255, 10);
+            if (!address || !value) {
+                *error = "--param takes ADDRESS=VALUE, the address in hex, the value 0..255";
+                return false;
+            }
+            parameters.emplace_back(static_cast<std::uint16_t>(*address),
+                                    static_cast<std::uint8_t>(*value));
         } else if (arg == "--fault") {
             auto fault = ParseFault(*text, error);
             if (!fault)
@@ -213,6 +232,8 @@ void CSimOptions::Apply(CReaderSimulator& simulator) const {
     simulator.SetRecordPeriodMicros(recordPeriodMicros);
     simulator.SetVersion(versionMajor, versionMinor);
     simulator.SetAnswerDelayMicros(answerDelayMicros);
+    for (const auto& [address, value] : parameters)
+        simulator.Parameters().Store(address, value);
     for (const Fault& fault : faults) {
         switch (fault.target) {
         case Fault::Target::All:

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CSimOptions {
@@ -31,8 +32,10 @@ public:
     std::uint64_t recordPeriodMicros = CReaderSimulator::kDefaultRecordPeriodMicros;
     std::uint8_t versionMajor = 1;
     std::uint8_t versionMinor = 2;
-    std::uint64_t answerDelayMicros = 1000;
+    std::uint64_t answerDelayMicros = 2000;
     std::vector<Fault> faults;
+    // Parameter memory set before serving: address and value.
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> parameters;
 
 private:
     static std::optional<Fault> ParseFault(const std::string& text, std::string* error);

@@ -110,7 +110,7 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
         {"Write", &S::m_waitWriteTag, WriteAnswer(0), {"Tag Data Written Successfully!"}},
         {"CorruptWrite", &S::m_waitWriteTag, Spoiled(WriteAnswer(0)), {"call:OnWriteTag"}, 1},
         {"Destroy", &S::m_waitDestroyTag, Ack(0x86), {"Tag Destroyed Successfully!"}},
-        {"First", &S::m_waitInitTag, Ack(0x87), {"call:OnInitialize"}, 1, &S::m_waitLockTag},
+        {"First", &S::m_waitInitTag, Ack(0x99, 1), {"call:OnInitialize"}, 1, &S::m_waitLockTag},
         {"Authorized", &S::m_waitAuthorize, Ack(0x9A), {"Tag Authorized Successfully!"}},
         {"NotAuthorized", &S::m_waitAuthorize, Ack(0x9A, 3), {"Failed to Authorize Tag!"}},
         {"LoginWrong", &S::m_waitLogin, login(0x79), {"box:Invalid Password!"}},
@@ -144,6 +144,75 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
         EXPECT_EQ(Shown(h), Lines{});
         h.Receive(Bytes(row.answer.end() - 1, row.answer.end()));
         h.Receive({0x00});
+        EXPECT_EQ(Shown(h), row.shown);
+        EXPECT_EQ(h.sent.size(), row.sent);
+    }
+}
+
+// A complete answer to an earlier request in front of the awaited one is taken away, in the same
+// event and in later ones; bytes that are no frame still keep the answer from being recognised.
+TEST_F(Dispatch, LateAnswersInFrontAreDroppedButNoiseIsNot) {
+    const Bytes stop = {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E};
+    const Bytes modeRead = block({0x02, 0x00, 0x70, 0x02, 0x25});
+    const Bytes triggerRead = block({0x02, 0x00, 0x80, 0x01, 0x01});
+    const Bytes readAnswer = Answer(kDataHeader, 0x80, {0x04, 0x01, 0x02, 0x01, 0x12, 0x34});
+    const Bytes identify = Answer(kDataHeader, 0x82, {0x01, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    const auto join = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const Bytes& p : parts)
+            all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const struct {
+        const char* name;
+        Flag flag;
+        std::vector<Bytes> events;
+        Lines shown;
+        std::size_t sent;
+        int step = 1;
+    } rows[] = {
+        // A second answer to the work mode read in front of the trigger mode read's answer.
+        {"StaleReadBeforeAwaitedRead", &S::m_waitGetMode, {modeRead, triggerRead}, {}, 1, 2},
+        {"StaleAckBeforeDataAnswer",
+         &S::m_waitReadTag,
+         {join({Ack(0x60), readAnswer})},
+         {"Tag Data Read Successfully!", "data:12 34"},
+         0},
+        {"TwoStaleFrames",
+         &S::m_waitIdentify,
+         {join({stop, Ack(0x60), identify})},
+         {"Read Tag Successfully!", "tag:01 02 03 04 05 06 07 08 09 0A 0B 0C(Antenna1) \r\n"},
+         0},
+        // Five bytes of another answer are not yet a failed attempt.
+        {"StaleSplitAcrossEvents",
+         &S::m_waitInitTag,
+         {Bytes(stop.begin(), stop.begin() + 5), join({{stop.back()}, Ack(0x99)})},
+         {"Tag Initialized Successfully!"},
+         0},
+        {"StaleThenAwaitedInOneEvent", &S::m_waitGetMode, {join({stop, modeRead})}, {}, 1},
+        {"StaleAckThenOwnFailureRetries",
+         &S::m_waitReadTag,
+         {join({Ack(0x60), Ack(0x80, 1)})},
+         {"call:OnReadTag"},
+         1},
+        // The stop's answer brings a request while a late answer is half in: its start is kept,
+        // so its rest does not arrive as bytes that are no frame.
+        {"LateAnswerHalfInWhenARequestGoes",
+         &S::m_waitHandshake,
+         {join({stop, Bytes(modeRead.begin(), modeRead.begin() + 2)}),
+          join({Bytes(modeRead.begin() + 2, modeRead.end()), Ack(0x50)})},
+         {"call:KillConnectTimer", "call:StartConnectTimer"},
+         2},
+        {"NoiseBeforeAwaited", &S::m_waitGetMode, {join({{0x5A, 0x00, 0x13}, modeRead})}, {}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CReaderState st;
+        CFakeHost h(st);
+        st.*row.flag = 1;
+        st.m_getModeStep = row.step;
+        for (const Bytes& event : row.events)
+            h.Receive(event);
         EXPECT_EQ(Shown(h), row.shown);
         EXPECT_EQ(h.sent.size(), row.sent);
     }

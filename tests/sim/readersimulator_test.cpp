@@ -220,7 +220,8 @@ TEST(Stream, RecordsFollowTheAckAtTheRecordRate) {
     Bench bench = StreamingBench();
     const std::uint64_t period = CReaderSimulator::kDefaultRecordPeriodMicros;
     bench.sim.Receive(Request(0x65), bench.now);
-    const auto out = bench.sim.TakeOutput(bench.now + 30 * period);
+    const std::uint64_t ack = bench.now + CReaderSimulator::Options{}.answerDelayMicros;
+    const auto out = bench.sim.TakeOutput(ack + 29 * period);
     ASSERT_EQ(out.size(), 30u); // the ack, then one record per period after it
     EXPECT_EQ(Hex(out[0].bytes), "E4 03 65 00 B4");
     for (std::size_t i = 1; i < out.size(); ++i) {

@@ -123,6 +123,7 @@ TEST(SimTool, OptionsChangeTheAnswers) {
         TestBytes request, answer;
     } rows[] = {
         {{"--version", "4.5"}, Request(0x6A), Answer(0xE0, 0x6A, {4, 5})},
+        {{"--param", "71=37"}, Request(0x61, {0x00, 0x71}), Answer(0xE0, 0x61, {0x00, 0x71, 37})},
         {{"--tags", "0"}, Request(0x82, {0x04}), Status(0x82, 0x01)},
         {{"--fault", "status@0x50:status=7F"}, Request(0x50), Status(0x50, 0x7F)},
         {{"--fault", "checksum@6A"}, Request(0x6A), {0xE0, 0x04, 0x6A, 0x01, 0x02, 0xAF ^ 0x5A}},
@@ -160,6 +161,7 @@ TEST(SimTool, CommandLineErrorsAndHelp) {
         {{"--version", "1"}, 2, "--version"},
         {{"--rate", "0.0166"}, 2, "--rate"},
         {{"--rate", "6e-77"}, 2, "--rate"},
+        {{"--param", "71"}, 2, "--param"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());

@@ -93,7 +93,7 @@ TEST_F(ConnectOverPty, HandshakeInAnyPiecesConnectsAndDisconnectOrUpdateSettings
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
         if (viaSettings) {
             Click(dlg, "deviceSettingsButton");
-            for (const Bytes& sent : {kReadWorkMode, kStop, kReadWorkMode}) // page, then Get
+            for (const Bytes& sent : {kStop, kReadWorkMode}) // the stop, then the window's Get
                 EXPECT_EQ(peer.Expect(sent.size()), sent);
             EXPECT_EQ(Tabs(dlg), QStringList({"Work Mode", "Reader Parameters"}));
         }

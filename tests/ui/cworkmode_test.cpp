@@ -276,12 +276,12 @@ TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
           "pulseWidthBox=1", "pulseCycleBox=255", "userCodeBox=255", "idBorderCheck:off",
           "idBorderIntervalBox=45"}},
     };
-    // Entering: the page's own read, the window's stop, then the Get again.
-    QStringList frames = {kReadWorkMode, kStop};
+    // Entering: the window's stop, then its Get; the page sends no read of its own.
+    QStringList frames = {kStop};
     for (const auto& [memory, expected] : rows) {
         for (std::size_t i = 0; i < memory.size(); ++i)
             reader->memory[addresses[i]] = memory[i];
-        Click(dlg, frames.size() == 2 ? "deviceSettingsButton" : "getSettingsButton");
+        Click(dlg, frames.isEmpty() ? "getSettingsButton" : "deviceSettingsButton");
         reader->Pump();
         EXPECT_EQ(Sent(),
                   frames + QStringList({kReadWorkMode, "A0 05 63 02 00 80 76", "A0 04 61 00 84 77",
