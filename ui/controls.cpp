@@ -74,6 +74,10 @@ QAccessibleInterface* NamedListAccessible(const QString& className, QObject* obj
 
 } // namespace
 
+void InstallListAccessibility() {
+    QAccessible::installFactory(NamedListAccessible);
+}
+
 QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
@@ -100,11 +104,7 @@ QComboBox* MakeList(const QString& name, QLabel* label, QWidget* parent, const Q
 
 QComboBox* SetUpList(QComboBox* list, const QString& name, QLabel* label,
                      const QStringList& entries, const QString& accessibleName) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(NamedListAccessible);
-        return true;
-    }();
-    (void)factoryInstalled;
+    InstallListAccessibility();
     list->setObjectName(name);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);

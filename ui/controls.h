@@ -15,6 +15,11 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 
+// Makes drop-down lists read by their own names; runs before the first list of a window is made
+// (Qt asks for a list's reader once, as the list is built, and keeps it). Installing twice is
+// harmless.
+void InstallListAccessibility();
+
 QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent);
 QRadioButton* MakeRadio(const QString& caption, const QString& name, QWidget* parent);
 QCheckBox* MakeCheck(const QString& caption, const QString& name, QWidget* parent);

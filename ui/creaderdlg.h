@@ -25,6 +25,7 @@ class QComboBox;
 class QLabel;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 class COperationLog;
 class CInventoryModel;
 class CInventoryDlg;
@@ -85,6 +86,9 @@ public:
     CInventoryDlg* InventoryWindow() { return m_inventoryDlg; }
     CFrameTrace* FrameTraceWindow() { return m_traceWindow; }
 
+    // The layout's wish with the page host shown whole, not scrolled.
+    QSize sizeHint() const override;
+
     // IReaderHost.
     void WriteToLine(ByteView frame) override;
     void AddOperationLine(const std::string& text) override;
@@ -141,6 +145,7 @@ private:
     QPushButton* m_demonstrationButton = nullptr;
     QPushButton* m_clearListButton = nullptr;
     CPropertySheet* m_sheet = nullptr;
+    QScrollArea* m_pageScroll = nullptr;
     COperationLog* m_opList = nullptr;
     QTimer m_connectTimer;
 };
