@@ -3,18 +3,14 @@
 #include "protocol/commands.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
+#include "ui_cidentify.h"
 
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -44,50 +40,19 @@ CIdentify::CIdentify(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Identi
 
 // ---- controls ----
 
+QSize CIdentify::FormSizeHint() const {
+    return SizeOfForm<Ui::IdentifyPage>();
+}
+
 void CIdentify::BuildControls(QWidget* page) {
-    auto* grid = new QGridLayout(page);
-
-    auto* modeGroup = new QGroupBox(QStringLiteral("Read Tag Mode"), page);
-    modeGroup->setObjectName(QStringLiteral("identifyReadTagModeGroup"));
-    auto* modeLayout = new QHBoxLayout(modeGroup);
-    m_singleTagRadio = MakeRadio(QStringLiteral("Single Tag"),
-                                 QStringLiteral("identifySingleTagRadio"), modeGroup);
-    m_multipleTagsRadio = MakeRadio(QStringLiteral("Multiple Tags"),
-                                    QStringLiteral("identifyMultipleTagsRadio"), modeGroup);
-    m_singleTagRadio->setAccessibleName(QStringLiteral("Read Tag Mode: Single Tag"));
-    m_multipleTagsRadio->setAccessibleName(QStringLiteral("Read Tag Mode: Multiple Tags"));
-    modeLayout->addWidget(m_singleTagRadio);
-    modeLayout->addWidget(m_multipleTagsRadio);
-    modeLayout->addStretch(1);
-
-    auto* dataLabel = new QLabel(QStringLiteral("Data"), page);
-    dataLabel->setObjectName(QStringLiteral("identifyDataLabel"));
-    m_dataBox = new QPlainTextEdit(page);
-    m_dataBox->setObjectName(QStringLiteral("identifyDataBox"));
-    m_dataBox->setAccessibleName(dataLabel->text());
-    m_dataBox->setTabChangesFocus(true);
-    m_dataBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_dataBox->setLineWrapMode(QPlainTextEdit::NoWrap);
-    dataLabel->setBuddy(m_dataBox);
-
-    m_identifyTagButton =
-        MakeButton(QStringLiteral("Identify Tag"), QStringLiteral("identifyTagButton"), page);
-    m_pauseButton =
-        MakeButton(QStringLiteral("Pause"), QStringLiteral("identifyPauseButton"), page);
-    auto* clearButton =
-        MakeButton(QStringLiteral("Clear"), QStringLiteral("identifyClearButton"), page);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_identifyTagButton);
-    buttons->addWidget(m_pauseButton);
-    buttons->addWidget(clearButton);
-    buttons->addStretch(1);
-
-    grid->addWidget(modeGroup, 0, 0, 1, 2);
-    grid->addWidget(dataLabel, 1, 0, 1, 2);
-    grid->addWidget(m_dataBox, 2, 0);
-    grid->addLayout(buttons, 2, 1);
-    grid->setRowStretch(2, 1);
-    grid->setColumnStretch(0, 1);
+    Ui::IdentifyPage form;
+    form.setupUi(page);
+    m_singleTagRadio = form.identifySingleTagRadio;
+    m_multipleTagsRadio = form.identifyMultipleTagsRadio;
+    m_dataBox = form.identifyDataBox;
+    m_identifyTagButton = form.identifyTagButton;
+    m_pauseButton = form.identifyPauseButton;
+    QPushButton* clearButton = form.identifyClearButton;
 
     // clicked, not toggled: the form transfer checks radios without running their handlers,
     // while a click on the radio that is already checked runs its handler again.

@@ -29,6 +29,7 @@ public:
 
     // Form transfer of the Read Tag Mode radios (m_readMode) and the Data box (m_tagText).
     bool UpdateData(bool fromControls) override;
+    QSize FormSizeHint() const override;
 
     // Operator actions.
     void OnIdentifyTag(); // also the dispatcher's resend of a failed single identify

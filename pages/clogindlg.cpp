@@ -1,13 +1,15 @@
 #include "pages/clogindlg.h"
 
 #include "ui/messagebox.h"
+#include "ui_clogindlg.h"
 
 #include <QLineEdit>
 
-CLoginDlg::CLoginDlg(QWidget* parent)
-    : CPasswordDlg(QStringLiteral("Login"), {QStringLiteral("Password:")},
-                   {QStringLiteral("password")},
-                   QStringLiteral("Password should be 8 hex digitals."), parent) {}
+CLoginDlg::CLoginDlg(QWidget* parent) : CPasswordDlg(parent) {
+    Ui::LoginDlg form;
+    form.setupUi(this);
+    SetUp({form.password}, form.buttons);
+}
 
 bool CLoginDlg::Check() {
     m_password = Boxes()[0]->text();

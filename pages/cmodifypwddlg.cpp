@@ -1,18 +1,18 @@
 #include "pages/cmodifypwddlg.h"
 
 #include "ui/messagebox.h"
+#include "ui_cmodifypwddlg.h"
 
 #include <QLineEdit>
 
 CModifyPwdDlg::CModifyPwdDlg(const QString& caption, std::size_t byteCount, QWidget* parent)
-    : CPasswordDlg(caption,
-                   {QStringLiteral("Old Password:"), QStringLiteral("New Password:"),
-                    QStringLiteral("New Password Again:")},
-                   {QStringLiteral("oldPassword"), QStringLiteral("newPassword"),
-                    QStringLiteral("newPasswordAgain")},
-                   QStringLiteral("Password should be %1 hex digitals.").arg(byteCount * 2),
-                   parent),
-      m_byteCount(byteCount) {}
+    : CPasswordDlg(parent), m_byteCount(byteCount) {
+    Ui::ModifyPwdDlg form;
+    form.setupUi(this);
+    setWindowTitle(caption);
+    form.note->setText(form.note->text().arg(byteCount * 2));
+    SetUp({form.oldPassword, form.newPassword, form.newPasswordAgain}, form.buttons);
+}
 
 bool CModifyPwdDlg::Check() {
     m_oldText = Boxes()[0]->text();

@@ -4,20 +4,17 @@
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
+#include "ui_cparameter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -38,14 +35,6 @@ QStringList ChannelLabels() {
     for (int n = 1; n <= kChannelCount; ++n)
         labels << QString::fromStdString(ChannelLabel(n));
     return labels;
-}
-
-// Fifty channel boxes share the page with the other groups; small margins and spacing keep it
-// compact.
-template <class Layout> Layout* Tight(Layout* layout, int margin, int spacing) {
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
 }
 
 } // namespace
@@ -74,13 +63,37 @@ CParameter::CParameter(CReaderDlg& dlg)
 
 // ---- controls ----
 
+QSize CParameter::FormSizeHint() const {
+    return SizeOfForm<Ui::ParameterPage>();
+}
+
 void CParameter::BuildControls(QWidget* page) {
-    auto* outer = Tight(new QVBoxLayout(page), 4, 4);
-    auto* top = new QHBoxLayout;
-    BuildTopRow(page, top);
-    outer->addLayout(top);
-    BuildFrequencySettings(page, outer);
-    outer->addStretch(1);
+    Ui::ParameterPage form;
+    form.setupUi(page);
+    m_powerBox = form.powerBox;
+    m_antennaChecks = {form.antenna1Check, form.antenna2Check, form.antenna3Check,
+                       form.antenna4Check};
+    m_singleTagRadio = form.singleTagRadio;
+    m_multiTagRadio = form.multiTagRadio;
+    m_fixedRadio = form.fixedFrequencyRadio;
+    m_hoppingRadio = form.hoppingFrequencyRadio;
+    m_channelList = form.channelList;
+    m_bandGroup = form.frequencyBandGroup;
+    for (int i = 0; i < kChannelCount; ++i)
+        m_channelChecks[i] =
+            m_bandGroup->findChild<QCheckBox*>(QStringLiteral("freq%1Check").arg(i + 1));
+    m_channelList->addItems(ChannelLabels());
+
+    QObject::connect(m_fixedRadio, &QRadioButton::clicked, page, [this] { OnRadioFixed(); });
+    QObject::connect(m_hoppingRadio, &QRadioButton::clicked, page, [this] { OnRadioHopping(); });
+    QObject::connect(m_channelList, &QComboBox::currentTextChanged, page,
+                     [this] { m_channelListText = ListText(m_channelList); });
+    QObject::connect(form.parameterDefaultButton, &QPushButton::clicked, page,
+                     [this] { OnDefault(); });
+    QObject::connect(form.parameterGetSettingsButton, &QPushButton::clicked, page,
+                     [this] { OnGetSettings(); });
+    QObject::connect(form.parameterSetSettingsButton, &QPushButton::clicked, page,
+                     [this] { OnSetSettings(); });
 
     // Every press reaches the filter first, whichever control it lands on. Drop-down popups are
     // windows of their own and stay out.
@@ -89,95 +102,6 @@ void CParameter::BuildControls(QWidget* page) {
     for (QWidget* child : page->findChildren<QWidget*>())
         if (!child->isWindow())
             child->installEventFilter(filter);
-}
-
-void CParameter::BuildTopRow(QWidget* page, QHBoxLayout* row) {
-    auto* powerGroup = new QGroupBox(QStringLiteral("Power"), page);
-    powerGroup->setObjectName(QStringLiteral("powerGroup"));
-    auto* powerRow = Tight(new QHBoxLayout(powerGroup), 6, 4);
-    auto* powerLabel = new QLabel(QStringLiteral("Power"), powerGroup);
-    m_powerBox = MakeBox(QStringLiteral("powerBox"), powerLabel, powerGroup);
-    powerRow->addWidget(powerLabel);
-    powerRow->addWidget(m_powerBox, 1);
-    powerRow->addWidget(new QLabel(QStringLiteral("1-150"), powerGroup));
-    row->addWidget(powerGroup, 1);
-
-    auto* antennaGroup = new QGroupBox(QStringLiteral("Antenna Settings"), page);
-    antennaGroup->setObjectName(QStringLiteral("antennaGroup"));
-    auto* antennaGrid = Tight(new QGridLayout(antennaGroup), 6, 2);
-    for (int k = 0; k < 4; ++k) {
-        m_antennaChecks[k] = MakeCheck(QStringLiteral("Antenna%1").arg(k + 1),
-                                       QStringLiteral("antenna%1Check").arg(k + 1), antennaGroup);
-        antennaGrid->addWidget(m_antennaChecks[k], k / 2, k % 2);
-    }
-    row->addWidget(antennaGroup, 1);
-
-    auto* modeGroup = new QGroupBox(QStringLiteral("Read Tag Mode"), page);
-    modeGroup->setObjectName(QStringLiteral("readTagModeGroup"));
-    auto* modeColumn = Tight(new QVBoxLayout(modeGroup), 6, 2);
-    m_singleTagRadio =
-        MakeRadio(QStringLiteral("Single Tag"), QStringLiteral("singleTagRadio"), modeGroup);
-    m_multiTagRadio =
-        MakeRadio(QStringLiteral("Multi Tag"), QStringLiteral("multiTagRadio"), modeGroup);
-    modeColumn->addWidget(m_singleTagRadio);
-    modeColumn->addWidget(m_multiTagRadio);
-    row->addWidget(modeGroup, 1);
-}
-
-void CParameter::BuildFrequencySettings(QWidget* page, QVBoxLayout* column) {
-    auto* settingsGroup = new QGroupBox(QStringLiteral("Frequency Settings"), page);
-    settingsGroup->setObjectName(QStringLiteral("frequencySettingsGroup"));
-    auto* settingsColumn = Tight(new QVBoxLayout(settingsGroup), 4, 4);
-
-    auto* firstLine = new QHBoxLayout;
-    firstLine->setSpacing(4);
-    auto* hoppingGroup =
-        new QGroupBox(QStringLiteral("Frequency-Hopping Settings "), settingsGroup);
-    hoppingGroup->setObjectName(QStringLiteral("frequencyHoppingGroup"));
-    auto* hoppingRow = Tight(new QHBoxLayout(hoppingGroup), 6, 4);
-    m_fixedRadio = MakeRadio(QStringLiteral("Fixed Frequency"),
-                             QStringLiteral("fixedFrequencyRadio"), hoppingGroup);
-    m_channelList = MakeList(QStringLiteral("channelList"), nullptr, hoppingGroup, ChannelLabels(),
-                             QStringLiteral("Fixed Frequency Channel"));
-    m_channelList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_channelList->setMinimumContentsLength(12);
-    m_hoppingRadio = MakeRadio(QStringLiteral("Hopping Frequency"),
-                               QStringLiteral("hoppingFrequencyRadio"), hoppingGroup);
-    hoppingRow->addWidget(m_fixedRadio);
-    hoppingRow->addWidget(m_channelList, 1);
-    hoppingRow->addWidget(m_hoppingRadio);
-    firstLine->addWidget(hoppingGroup, 1);
-
-    auto* defaultButton =
-        MakeButton(QStringLiteral("Default"), QStringLiteral("parameterDefaultButton"), page);
-    auto* getButton = MakeButton(QStringLiteral("Get Settings"),
-                                 QStringLiteral("parameterGetSettingsButton"), page);
-    auto* setButton = MakeButton(QStringLiteral("Set Settings"),
-                                 QStringLiteral("parameterSetSettingsButton"), page);
-    firstLine->addWidget(defaultButton);
-    firstLine->addWidget(getButton);
-    firstLine->addWidget(setButton);
-    settingsColumn->addLayout(firstLine);
-
-    m_bandGroup = new QGroupBox(QStringLiteral("Frequency Band"), settingsGroup);
-    m_bandGroup->setObjectName(QStringLiteral("frequencyBandGroup"));
-    auto* bandGrid = Tight(new QGridLayout(m_bandGroup), 4, 0);
-    bandGrid->setHorizontalSpacing(2);
-    for (int i = 0; i < kChannelCount; ++i) {
-        m_channelChecks[i] = MakeCheck(QStringLiteral("Freq%1").arg(i + 1),
-                                       QStringLiteral("freq%1Check").arg(i + 1), m_bandGroup);
-        bandGrid->addWidget(m_channelChecks[i], i / 10, i % 10);
-    }
-    settingsColumn->addWidget(m_bandGroup);
-    column->addWidget(settingsGroup);
-
-    QObject::connect(m_fixedRadio, &QRadioButton::clicked, page, [this] { OnRadioFixed(); });
-    QObject::connect(m_hoppingRadio, &QRadioButton::clicked, page, [this] { OnRadioHopping(); });
-    QObject::connect(m_channelList, &QComboBox::currentTextChanged, page,
-                     [this] { m_channelListText = ListText(m_channelList); });
-    QObject::connect(defaultButton, &QPushButton::clicked, page, [this] { OnDefault(); });
-    QObject::connect(getButton, &QPushButton::clicked, page, [this] { OnGetSettings(); });
-    QObject::connect(setButton, &QPushButton::clicked, page, [this] { OnSetSettings(); });
 }
 
 void CParameter::OnInitDialog() {

@@ -46,6 +46,7 @@ public:
     int m_readMode = 0;              // 0 single tag, 1 multi tag, -1 neither radio
 
     bool UpdateData(bool fromControls) override;
+    QSize FormSizeHint() const override;
 
     // Operator actions.
     void OnGetSettings();
@@ -90,9 +91,6 @@ private:
     class CRightButtonFilter;
     // A right-button press seen by the filter on the page or one of its controls.
     void OnRightButtonDown(unsigned long timestamp, const QPoint& globalPos);
-
-    void BuildTopRow(QWidget* page, class QHBoxLayout* row);
-    void BuildFrequencySettings(QWidget* page, class QVBoxLayout* column);
 
     // The fixed channel the channel list shows (1 .. 50), 0 when its text names no channel.
     int SelectedFixedChannel() const;

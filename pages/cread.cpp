@@ -9,18 +9,15 @@
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
 #include "ui/modal.h"
+#include "ui_cread.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -80,25 +77,10 @@ void TypeUpperCase(QWidget* box) {
     box->installEventFilter(new CUpperCaseTyping(box));
 }
 
-// A multi-line box named after its label, as MakeBox does for one-line boxes.
-QPlainTextEdit* MakeTextBox(const QString& name, QLabel* label, QWidget* parent,
-                            const QString& accessibleName, int lines) {
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(name);
-    box->setTabChangesFocus(true);
-    if (label)
-        label->setBuddy(box);
-    box->setAccessibleName(accessibleName);
+// A multi-line box tall enough for lines lines of text, and no taller.
+void ShowLines(QPlainTextEdit* box, int lines) {
     const int frame = 2 * box->frameWidth() + 8;
     box->setFixedHeight(box->fontMetrics().lineSpacing() * lines + frame);
-    TypeUpperCase(box);
-    return box;
-}
-
-QLabel* MakeLabel(const QString& text, const QString& name, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
 }
 
 } // namespace
@@ -107,147 +89,51 @@ CRead::CRead(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Operation")), 
 
 // ---- controls ----
 
-void CRead::BuildControls(QWidget* page) {
-    auto* grid = new QGridLayout(page);
+QSize CRead::FormSizeHint() const {
+    return SizeOfForm<Ui::ReadPage>();
+}
 
-    // Fast Write Tag ID, with the login group that the page keeps hidden.
-    auto* fastGroup = new QGroupBox(QStringLiteral("Fast Write Tag ID"), page);
-    fastGroup->setObjectName(QStringLiteral("fastWriteGroup"));
-    auto* fastLayout = new QVBoxLayout(fastGroup);
-    m_fastWriteIdBox = MakeTextBox(QStringLiteral("fastWriteIdBox"), nullptr, fastGroup,
-                                   QStringLiteral("Tag ID"), 3);
-    auto* fastNote =
-        MakeLabel(QStringLiteral("Data should be 4\u30018\u300112\u300116\u300120 or 24 hex "
-                                 "digitals."),
-                  QStringLiteral("fastWriteIdNote"), fastGroup);
-    fastNote->setWordWrap(true);
-    auto* fastButton = MakeButton(QStringLiteral("Fast Write Tag ID"),
-                                  QStringLiteral("fastWriteTagIdButton"), fastGroup);
-    m_loginButton = MakeButton(QStringLiteral("Login"), QStringLiteral("loginButton"), fastGroup);
-    m_authorizeButton =
-        MakeButton(QStringLiteral("Authorize"), QStringLiteral("authorizeButton"), fastGroup);
-    m_modifyLoginPasswordButton =
-        MakeButton(QStringLiteral("Modify Login Password"),
-                   QStringLiteral("modifyLoginPasswordButton"), fastGroup);
-    m_modifyAuthorizeCodeButton =
-        MakeButton(QStringLiteral("Modify Authorize Code"),
-                   QStringLiteral("modifyAuthorizeCodeButton"), fastGroup);
-    fastLayout->addWidget(m_fastWriteIdBox);
-    fastLayout->addWidget(fastNote);
-    fastLayout->addWidget(fastButton);
+void CRead::BuildControls(QWidget* page) {
+    Ui::ReadPage form;
+    form.setupUi(page);
+    m_fastWriteIdBox = form.fastWriteIdBox;
+    m_loginButton = form.loginButton;
+    m_authorizeButton = form.authorizeButton;
+    m_modifyLoginPasswordButton = form.modifyLoginPasswordButton;
+    m_modifyAuthorizeCodeButton = form.modifyAuthorizeCodeButton;
+    m_readSectionList = form.readSectionList;
+    m_readAddressBox = form.readAddressBox;
+    m_readLengthBox = form.readLengthBox;
+    m_readDataBox = form.readDataBox;
+    m_writeSectionList = form.writeSectionList;
+    m_writeAddressLabel = form.writeAddressLabel;
+    m_writeAddressBox = form.writeAddressBox;
+    m_writeDataLabel = form.writeDataLabel;
+    m_writeDataBox = form.writeDataBox;
+    m_writeDataNote = form.writeDataNote;
+    m_writeTagButton = form.writeTagButton;
+    m_lockList = form.lockList;
+    m_passwordBox = form.destroyPasswordBox;
+    QPushButton* fastButton = form.fastWriteTagIdButton;
+    QPushButton* readButton = form.readTagButton;
+    QPushButton* initButton = form.initializeButton;
+    QPushButton* lockButton = form.lockButton;
+    QPushButton* destroyButton = form.destroyButton;
+
+    m_readSectionList->addItems(kSections);
+    m_writeSectionList->addItems(kSections);
+    m_lockList->addItems(kLockChoices);
+    ShowLines(m_fastWriteIdBox, 3);
+    ShowLines(m_readDataBox, 4);
+    ShowLines(m_writeDataBox, 2);
+    for (QWidget* box :
+         std::initializer_list<QWidget*>{m_fastWriteIdBox, m_readDataBox, m_writeDataBox,
+                                         m_readAddressBox, m_readLengthBox, m_writeAddressBox})
+        TypeUpperCase(box);
     for (QPushButton* hidden :
          {m_loginButton.data(), m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
-          m_modifyAuthorizeCodeButton.data()}) {
-        fastLayout->addWidget(hidden);
+          m_modifyAuthorizeCodeButton.data()})
         hidden->setVisible(m_passwordFunctionsShown);
-    }
-    fastLayout->addStretch(1);
-
-    // Read Tag.
-    auto* readGroup = new QGroupBox(QStringLiteral("Read Tag"), page);
-    readGroup->setObjectName(QStringLiteral("readGroup"));
-    auto* readGrid = new QGridLayout(readGroup);
-    auto* readSectionLabel =
-        MakeLabel(QStringLiteral("Section:"), QStringLiteral("readSectionLabel"), readGroup);
-    m_readSectionList = MakeList(QStringLiteral("readSectionList"), readSectionLabel, readGroup,
-                                 kSections, QStringLiteral("Read Section"));
-    auto* readAddressLabel =
-        MakeLabel(QStringLiteral("Address:"), QStringLiteral("readAddressLabel"), readGroup);
-    m_readAddressBox = MakeBox(QStringLiteral("readAddressBox"), readAddressLabel, readGroup,
-                               QStringLiteral("Read Address"));
-    auto* readLengthLabel =
-        MakeLabel(QStringLiteral("Length:"), QStringLiteral("readLengthLabel"), readGroup);
-    m_readLengthBox = MakeBox(QStringLiteral("readLengthBox"), readLengthLabel, readGroup,
-                              QStringLiteral("Read Length"));
-    auto* readDataLabel =
-        MakeLabel(QStringLiteral("Data:"), QStringLiteral("readDataLabel"), readGroup);
-    m_readDataBox = MakeTextBox(QStringLiteral("readDataBox"), readDataLabel, readGroup,
-                                QStringLiteral("Read Data"), 4);
-    auto* readButton =
-        MakeButton(QStringLiteral("Read Tag"), QStringLiteral("readTagButton"), readGroup);
-    TypeUpperCase(m_readAddressBox);
-    TypeUpperCase(m_readLengthBox);
-    readGrid->addWidget(readSectionLabel, 0, 0);
-    readGrid->addWidget(m_readSectionList, 0, 1);
-    readGrid->addWidget(readAddressLabel, 1, 0);
-    readGrid->addWidget(m_readAddressBox, 1, 1);
-    readGrid->addWidget(
-        MakeLabel(QStringLiteral("EPC Section: 2-7"), QStringLiteral("readEpcNote"), readGroup), 1,
-        2);
-    readGrid->addWidget(readLengthLabel, 2, 0);
-    readGrid->addWidget(m_readLengthBox, 2, 1);
-    readGrid->addWidget(MakeLabel(QStringLiteral("Other Sections: 0-7"),
-                                  QStringLiteral("readOtherNote"), readGroup),
-                        2, 2);
-    readGrid->addWidget(readDataLabel, 3, 0, Qt::AlignTop);
-    readGrid->addWidget(m_readDataBox, 3, 1, 1, 2);
-    readGrid->addWidget(readButton, 4, 1, 1, 2);
-
-    // Write Tag.
-    auto* writeGroup = new QGroupBox(QStringLiteral("Write Tag"), page);
-    writeGroup->setObjectName(QStringLiteral("writeGroup"));
-    auto* writeGrid = new QGridLayout(writeGroup);
-    auto* writeSectionLabel =
-        MakeLabel(QStringLiteral("Section:"), QStringLiteral("writeSectionLabel"), writeGroup);
-    m_writeSectionList = MakeList(QStringLiteral("writeSectionList"), writeSectionLabel, writeGroup,
-                                  kSections, QStringLiteral("Write Section"));
-    m_writeAddressLabel =
-        MakeLabel(QStringLiteral("Address:"), QStringLiteral("writeAddressLabel"), writeGroup);
-    m_writeAddressBox = MakeBox(QStringLiteral("writeAddressBox"), m_writeAddressLabel, writeGroup,
-                                QStringLiteral("Write Address"));
-    m_writeDataLabel =
-        MakeLabel(QStringLiteral("Data:"), QStringLiteral("writeDataLabel"), writeGroup);
-    m_writeDataBox = MakeTextBox(QStringLiteral("writeDataBox"), m_writeDataLabel, writeGroup,
-                                 QStringLiteral("Write Data"), 2);
-    m_writeDataNote = MakeLabel(QStringLiteral("Data should be 4 hex digitals."),
-                                QStringLiteral("writeDataNote"), writeGroup);
-    m_writeTagButton =
-        MakeButton(QStringLiteral("Write Tag"), QStringLiteral("writeTagButton"), writeGroup);
-    TypeUpperCase(m_writeAddressBox);
-    writeGrid->addWidget(writeSectionLabel, 0, 0);
-    writeGrid->addWidget(m_writeSectionList, 0, 1);
-    writeGrid->addWidget(m_writeAddressLabel, 1, 0);
-    writeGrid->addWidget(m_writeAddressBox, 1, 1);
-    writeGrid->addWidget(
-        MakeLabel(QStringLiteral("EPC Section: 2-7"), QStringLiteral("writeEpcNote"), writeGroup),
-        1, 2);
-    writeGrid->addWidget(MakeLabel(QStringLiteral("Other Sections: 0-7"),
-                                   QStringLiteral("writeOtherNote"), writeGroup),
-                         2, 2);
-    writeGrid->addWidget(m_writeDataLabel, 3, 0, Qt::AlignTop);
-    writeGrid->addWidget(m_writeDataBox, 3, 1, 1, 2);
-    writeGrid->addWidget(m_writeDataNote, 4, 1, 1, 2);
-    writeGrid->addWidget(m_writeTagButton, 5, 1, 1, 2);
-
-    // Other Operations.
-    auto* otherGroup = new QGroupBox(QStringLiteral("Other Operations"), page);
-    otherGroup->setObjectName(QStringLiteral("otherGroup"));
-    auto* otherGrid = new QGridLayout(otherGroup);
-    auto* initButton =
-        MakeButton(QStringLiteral("Initialize"), QStringLiteral("initializeButton"), otherGroup);
-    m_lockList = MakeList(QStringLiteral("lockList"), nullptr, otherGroup, kLockChoices,
-                          QStringLiteral("Lock Choice"));
-    auto* lockButton = MakeButton(QStringLiteral("Lock"), QStringLiteral("lockButton"), otherGroup);
-    auto* passwordLabel = MakeLabel(QStringLiteral("Password:\n(8 Hex Digitals)"),
-                                    QStringLiteral("destroyPasswordLabel"), otherGroup);
-    m_passwordBox = MakeBox(QStringLiteral("destroyPasswordBox"), passwordLabel, otherGroup,
-                            QStringLiteral("Destroy Password"));
-    m_passwordBox->setEchoMode(QLineEdit::Password);
-    auto* destroyButton =
-        MakeButton(QStringLiteral("Destroy"), QStringLiteral("destroyButton"), otherGroup);
-    otherGrid->addWidget(initButton, 0, 0);
-    otherGrid->addWidget(m_lockList, 0, 1);
-    otherGrid->addWidget(lockButton, 0, 2);
-    otherGrid->addWidget(passwordLabel, 1, 0);
-    otherGrid->addWidget(m_passwordBox, 1, 1);
-    otherGrid->addWidget(destroyButton, 1, 2);
-
-    grid->addWidget(fastGroup, 0, 0, 2, 1);
-    grid->addWidget(readGroup, 0, 1);
-    grid->addWidget(writeGroup, 0, 2);
-    grid->addWidget(otherGroup, 1, 1, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
 
     QObject::connect(readButton, &QPushButton::clicked, page, [this] { ReadTag(true); });
     QObject::connect(m_writeTagButton, &QPushButton::clicked, page, [this] { WriteTag(true); });

@@ -27,6 +27,7 @@ public:
 
     // Form transfer of the read Data box (m_readData) and the fast-write ID box (m_fastWriteId).
     bool UpdateData(bool fromControls) override;
+    QSize FormSizeHint() const override;
 
     // Tag operations; each is also the dispatcher's resend.
     void OnReadTag();

@@ -5,19 +5,17 @@
 #include "ui/coperationlog.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
+#include "ui_cworkmode.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 #include <functional>
 #include <utility>
 
@@ -94,10 +92,6 @@ private:
     std::function<void()> m_onCloseUp;
 };
 
-QLabel* Label(const QString& text, QWidget* parent) {
-    return new QLabel(text, parent);
-}
-
 } // namespace
 
 CWorkmode::CWorkmode(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Work Mode")), m_dlg(dlg) {}
@@ -108,92 +102,47 @@ CWorkmode::~CWorkmode() {
 
 // ---- controls ----
 
-void CWorkmode::BuildControls(QWidget* page) {
-    auto* outer = new QVBoxLayout(page);
-    auto* halves = new QHBoxLayout;
-    auto* left = new QVBoxLayout;
-    auto* right = new QVBoxLayout;
-    BuildLeftHalf(page, left);
-    BuildRightHalf(page, right);
-    halves->addLayout(left, 1);
-    halves->addLayout(right, 1);
-    outer->addLayout(halves);
-
-    auto* buttons = new QHBoxLayout;
-    auto* defaultButton =
-        MakeButton(QStringLiteral("Default"), QStringLiteral("defaultButton"), page);
-    auto* getButton =
-        MakeButton(QStringLiteral("Get Settings"), QStringLiteral("getSettingsButton"), page);
-    auto* setButton =
-        MakeButton(QStringLiteral("Set Settings"), QStringLiteral("setSettingsButton"), page);
-    buttons->addStretch(1);
-    buttons->addWidget(defaultButton);
-    buttons->addWidget(getButton);
-    buttons->addWidget(setButton);
-    outer->addLayout(buttons);
-    outer->addStretch(1);
-
-    QObject::connect(defaultButton, &QPushButton::clicked, page, [this] { OnDefault(); });
-    QObject::connect(getButton, &QPushButton::clicked, page, [this] { OnGetSettings(); });
-    QObject::connect(setButton, &QPushButton::clicked, page, [this] { OnSetSettings(); });
+QSize CWorkmode::FormSizeHint() const {
+    return SizeOfForm<Ui::WorkmodePage>();
 }
 
-void CWorkmode::BuildLeftHalf(QWidget* page, QVBoxLayout* column) {
-    auto* modeGroup = new QGroupBox(QStringLiteral("Work Mode"), page);
-    modeGroup->setObjectName(QStringLiteral("workModeGroup"));
-    auto* modeRow = new QHBoxLayout(modeGroup);
-    m_masterSlaveRadio =
-        MakeRadio(QStringLiteral("Master-Slave"), QStringLiteral("masterSlaveRadio"), modeGroup);
-    m_timerRadio = MakeRadio(QStringLiteral("Timer"), QStringLiteral("timerRadio"), modeGroup);
-    m_triggerRadio =
-        MakeRadio(QStringLiteral("Trigger"), QStringLiteral("triggerRadio"), modeGroup);
-    modeRow->addWidget(m_masterSlaveRadio);
-    modeRow->addWidget(m_timerRadio);
-    modeRow->addWidget(m_triggerRadio);
-    column->addWidget(modeGroup);
+void CWorkmode::BuildControls(QWidget* page) {
+    Ui::WorkmodePage form;
+    form.setupUi(page);
+    m_masterSlaveRadio = form.masterSlaveRadio;
+    m_timerRadio = form.timerRadio;
+    m_triggerRadio = form.triggerRadio;
+    m_idBorderCheck = form.idBorderCheck;
+    m_idBorderIntervalLabel = form.idBorderIntervalLabel;
+    m_idBorderIntervalBox = form.idBorderIntervalBox;
+    m_idBorderUnitLabel = form.idBorderUnitLabel;
+    m_timerGroup = form.timerGroup;
+    m_timerIntervalBox = form.timerIntervalBox;
+    m_triggerGroup = form.triggerGroup;
+    m_triggerList = form.triggerList;
+    m_shutDownDelayBox = form.shutDownDelayBox;
+    m_commModeList = form.commModeList;
+    m_rs232Group = form.rs232Group;
+    m_baud232List = form.rs232BaudList;
+    m_rs485Group = form.rs485Group;
+    m_baud485List = form.rs485BaudList;
+    m_wiegandGroup = form.wiegandGroup;
+    m_wiegandList = form.wiegandProtocolList;
+    m_pulseWidthBox = form.pulseWidthBox;
+    m_pulseCycleBox = form.pulseCycleBox;
+    m_userCodeBox = form.userCodeBox;
 
-    auto* borderGroup = new QGroupBox(QStringLiteral("ID Border Upon Different"), page);
-    borderGroup->setObjectName(QStringLiteral("idBorderGroup"));
-    auto* borderGrid = new QGridLayout(borderGroup);
-    m_idBorderCheck = MakeCheck(QStringLiteral("ID Border Upon Different"),
-                                QStringLiteral("idBorderCheck"), borderGroup);
-    m_idBorderIntervalLabel = Label(QStringLiteral("Interval"), borderGroup);
-    m_idBorderIntervalBox = MakeBox(QStringLiteral("idBorderIntervalBox"), m_idBorderIntervalLabel,
-                                    borderGroup, QStringLiteral("ID Border Interval"));
-    m_idBorderUnitLabel = Label(QStringLiteral("*1S"), borderGroup);
-    borderGrid->addWidget(m_idBorderCheck, 0, 0, 1, 3);
-    borderGrid->addWidget(m_idBorderIntervalLabel, 1, 0);
-    borderGrid->addWidget(m_idBorderIntervalBox, 1, 1);
-    borderGrid->addWidget(m_idBorderUnitLabel, 1, 2);
-    column->addWidget(borderGroup);
+    m_triggerList->addItems(kTriggerEntries);
+    m_commModeList->addItems(kCommModeEntries);
+    m_baud232List->addItems(BaudTexts());
+    m_baud485List->addItems(BaudTexts());
+    m_wiegandList->addItems(kWiegandEntries);
 
-    m_timerGroup = new QGroupBox(QStringLiteral("Timer"), page);
-    m_timerGroup->setObjectName(QStringLiteral("timerGroup"));
-    auto* timerGrid = new QGridLayout(m_timerGroup);
-    auto* timerLabel = Label(QStringLiteral("Interval"), m_timerGroup);
-    m_timerIntervalBox = MakeBox(QStringLiteral("timerIntervalBox"), timerLabel, m_timerGroup,
-                                 QStringLiteral("Timer Interval"));
-    timerGrid->addWidget(timerLabel, 0, 0);
-    timerGrid->addWidget(m_timerIntervalBox, 0, 1);
-    timerGrid->addWidget(Label(QStringLiteral("*10ms"), m_timerGroup), 0, 2);
-    column->addWidget(m_timerGroup);
-
-    m_triggerGroup = new QGroupBox(QStringLiteral("Trigger"), page);
-    m_triggerGroup->setObjectName(QStringLiteral("triggerGroup"));
-    auto* triggerGrid = new QGridLayout(m_triggerGroup);
-    auto* triggerLabel = Label(QStringLiteral("Trigger"), m_triggerGroup);
-    m_triggerList =
-        MakeList(QStringLiteral("triggerList"), triggerLabel, m_triggerGroup, kTriggerEntries);
-    auto* delayLabel = Label(QStringLiteral("Shut Down Delay"), m_triggerGroup);
-    m_shutDownDelayBox = MakeBox(QStringLiteral("shutDownDelayBox"), delayLabel, m_triggerGroup);
-    triggerGrid->addWidget(triggerLabel, 0, 0);
-    triggerGrid->addWidget(m_triggerList, 0, 1, 1, 2);
-    triggerGrid->addWidget(delayLabel, 1, 0);
-    triggerGrid->addWidget(m_shutDownDelayBox, 1, 1);
-    triggerGrid->addWidget(Label(QStringLiteral("S"), m_triggerGroup), 1, 2);
-    column->addWidget(m_triggerGroup);
-    column->addStretch(1);
-
+    QObject::connect(form.defaultButton, &QPushButton::clicked, page, [this] { OnDefault(); });
+    QObject::connect(form.getSettingsButton, &QPushButton::clicked, page,
+                     [this] { OnGetSettings(); });
+    QObject::connect(form.setSettingsButton, &QPushButton::clicked, page,
+                     [this] { OnSetSettings(); });
     QObject::connect(m_masterSlaveRadio, &QRadioButton::clicked, page,
                      [this] { OnRadioMasterSlave(); });
     QObject::connect(m_timerRadio, &QRadioButton::clicked, page, [this] { OnRadioTimer(); });
@@ -201,66 +150,6 @@ void CWorkmode::BuildLeftHalf(QWidget* page, QVBoxLayout* column) {
     QObject::connect(m_idBorderCheck, &QCheckBox::clicked, page, [this] { OnIdBorderClicked(); });
     QObject::connect(m_triggerList, &QComboBox::currentTextChanged, page,
                      [this] { m_triggerText = ListText(m_triggerList); });
-}
-
-void CWorkmode::BuildRightHalf(QWidget* page, QVBoxLayout* column) {
-    auto* commRow = new QHBoxLayout;
-    auto* commLabel = Label(QStringLiteral("Communication Mode"), page);
-    m_commModeList = MakeList(QStringLiteral("commModeList"), commLabel, page, kCommModeEntries);
-    commRow->addWidget(commLabel);
-    commRow->addWidget(m_commModeList, 1);
-    column->addLayout(commRow);
-
-    m_rs232Group = new QGroupBox(QStringLiteral("RS-232"), page);
-    m_rs232Group->setObjectName(QStringLiteral("rs232Group"));
-    auto* rs232Row = new QHBoxLayout(m_rs232Group);
-    auto* baud232Label = Label(QStringLiteral("Baud Rate"), m_rs232Group);
-    m_baud232List = MakeList(QStringLiteral("rs232BaudList"), baud232Label, m_rs232Group,
-                             BaudTexts(), QStringLiteral("RS-232 Baud Rate"));
-    rs232Row->addWidget(baud232Label);
-    rs232Row->addWidget(m_baud232List, 1);
-    column->addWidget(m_rs232Group);
-
-    m_rs485Group = new QGroupBox(QStringLiteral("RS-485"), page);
-    m_rs485Group->setObjectName(QStringLiteral("rs485Group"));
-    auto* rs485Row = new QHBoxLayout(m_rs485Group);
-    auto* baud485Label = Label(QStringLiteral("Baud Rate"), m_rs485Group);
-    m_baud485List = MakeList(QStringLiteral("rs485BaudList"), baud485Label, m_rs485Group,
-                             BaudTexts(), QStringLiteral("RS-485 Baud Rate"));
-    rs485Row->addWidget(baud485Label);
-    rs485Row->addWidget(m_baud485List, 1);
-    column->addWidget(m_rs485Group);
-
-    m_wiegandGroup = new QGroupBox(QStringLiteral("Wiegand"), page);
-    m_wiegandGroup->setObjectName(QStringLiteral("wiegandGroup"));
-    auto* wiegandGrid = new QGridLayout(m_wiegandGroup);
-    auto* protocolLabel = Label(QStringLiteral("Wiegand Protocol"), m_wiegandGroup);
-    m_wiegandList = MakeList(QStringLiteral("wiegandProtocolList"), protocolLabel, m_wiegandGroup,
-                             kWiegandEntries);
-    auto* widthLabel = Label(QStringLiteral("Pulse Width"), m_wiegandGroup);
-    m_pulseWidthBox = MakeBox(QStringLiteral("pulseWidthBox"), widthLabel, m_wiegandGroup);
-    auto* cycleLabel = Label(QStringLiteral("Pulse Cycle"), m_wiegandGroup);
-    m_pulseCycleBox = MakeBox(QStringLiteral("pulseCycleBox"), cycleLabel, m_wiegandGroup);
-    wiegandGrid->addWidget(protocolLabel, 0, 0);
-    wiegandGrid->addWidget(m_wiegandList, 0, 1, 1, 2);
-    wiegandGrid->addWidget(widthLabel, 1, 0);
-    wiegandGrid->addWidget(m_pulseWidthBox, 1, 1);
-    wiegandGrid->addWidget(Label(QStringLiteral("*10us"), m_wiegandGroup), 1, 2);
-    wiegandGrid->addWidget(cycleLabel, 2, 0);
-    wiegandGrid->addWidget(m_pulseCycleBox, 2, 1);
-    wiegandGrid->addWidget(Label(QStringLiteral("*100us"), m_wiegandGroup), 2, 2);
-    column->addWidget(m_wiegandGroup);
-
-    auto* userGroup = new QGroupBox(QStringLiteral("User Code"), page);
-    userGroup->setObjectName(QStringLiteral("userCodeGroup"));
-    auto* userRow = new QHBoxLayout(userGroup);
-    auto* userLabel = Label(QStringLiteral("User Code"), userGroup);
-    m_userCodeBox = MakeBox(QStringLiteral("userCodeBox"), userLabel, userGroup);
-    userRow->addWidget(userLabel);
-    userRow->addWidget(m_userCodeBox, 1);
-    column->addWidget(userGroup);
-    column->addStretch(1);
-
     new CCloseUpWatcher(m_commModeList, [this] { OnCommModeCloseUp(); });
     QObject::connect(m_commModeList, &QComboBox::currentTextChanged, page,
                      [this] { m_commModeText = ListText(m_commModeList); });

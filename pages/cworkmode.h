@@ -47,6 +47,7 @@ public:
     int m_timerInterval = 0;    // units of 10 ms
 
     bool UpdateData(bool fromControls) override;
+    QSize FormSizeHint() const override;
 
     // Operator actions.
     void OnRadioMasterSlave();
@@ -95,9 +96,6 @@ protected:
 private:
     enum class Mode { MasterSlave, Timer, Trigger };
     enum class Output { Rs232, Rs485, Wiegand };
-
-    void BuildLeftHalf(QWidget* page, class QVBoxLayout* column);
-    void BuildRightHalf(QWidget* page, class QVBoxLayout* column);
 
     void EnableForMode(Mode mode);
     void EnableForOutput(Output output);

@@ -133,7 +133,8 @@ public:
         SetMessageRecorder([](const QString& text) {
             std::fprintf(stderr, "screenshot_tour: message box: %s\n", qPrintable(text));
         });
-        m_dlg.move(10, 10);
+        // The top left corner of the screen's free area, at the size the window opens at there.
+        m_dlg.move(m_dlg.screen()->availableGeometry().topLeft());
         m_dlg.show();
         WaitExposed(m_dlg);
         Shot(QStringLiteral("start"));

@@ -2,12 +2,13 @@
 #include "ui/filechooser.h"
 
 #include "ui/messagebox.h"
+#include "ui/screenfit.h"
+#include "ui_cframetrace.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -19,37 +20,15 @@
 #include <QShowEvent>
 #include <QTableView>
 #include <QTime>
-#include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
-
-QPushButton* AddButton(QHBoxLayout* row, const QString& text, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(QString(text).remove(QLatin1Char('&')));
-    button->setAutoDefault(false);
-    row->addWidget(button);
-    return button;
-}
-
-} // namespace
-
 CFrameTrace::CFrameTrace(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frameTrace"));
-    setWindowTitle(tr("Frame Trace"));
+    Ui::FrameTrace form;
+    form.setupUi(this);
     setModal(false);
-    resize(760, 460);
-
-    auto* layout = new QVBoxLayout(this);
-    m_about = new QLabel(this);
-    m_about->setWordWrap(true);
-    m_about->setObjectName(QStringLiteral("frameTraceAbout"));
-    layout->addWidget(m_about);
-
-    m_view = new QTableView(this);
-    m_view->setObjectName(QStringLiteral("frameTraceView"));
-    m_view->setAccessibleName(tr("Frame Trace"));
+    m_about = form.frameTraceAbout;
+    m_count = form.frameTraceCount;
+    m_view = form.frameTraceView;
     m_view->setModel(&m_model);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -71,29 +50,18 @@ CFrameTrace::CFrameTrace(QWidget* parent) : QDialog(parent) {
     auto* copyAllAction = new QAction(tr("Copy &All"), m_view);
     connect(copyAllAction, &QAction::triggered, this, &CFrameTrace::CopyAll);
     m_view->addActions({copyAction, copyAllAction});
-    layout->addWidget(m_view, 1);
-
-    auto* row = new QHBoxLayout;
-    m_count = new QLabel(this);
-    m_count->setObjectName(QStringLiteral("frameTraceCount"));
-    row->addWidget(m_count, 1);
-    connect(AddButton(row, tr("&Copy"), "frameTraceCopyButton", this), &QPushButton::clicked, this,
-            &CFrameTrace::CopySelected);
-    connect(AddButton(row, tr("Copy &All"), "frameTraceCopyAllButton", this), &QPushButton::clicked,
-            this, &CFrameTrace::CopyAll);
-    connect(AddButton(row, tr("&Save..."), "frameTraceSaveButton", this), &QPushButton::clicked,
-            this, &CFrameTrace::OnSave);
-    connect(AddButton(row, tr("C&lear"), "frameTraceClearButton", this), &QPushButton::clicked,
-            this, &CFrameTrace::OnClear);
-    connect(AddButton(row, tr("Close"), "frameTraceCloseButton", this), &QPushButton::clicked, this,
-            &QDialog::reject);
-    layout->addLayout(row);
+    connect(form.frameTraceCopyButton, &QPushButton::clicked, this, &CFrameTrace::CopySelected);
+    connect(form.frameTraceCopyAllButton, &QPushButton::clicked, this, &CFrameTrace::CopyAll);
+    connect(form.frameTraceSaveButton, &QPushButton::clicked, this, &CFrameTrace::OnSave);
+    connect(form.frameTraceClearButton, &QPushButton::clicked, this, &CFrameTrace::OnClear);
+    connect(form.frameTraceCloseButton, &QPushButton::clicked, this, &QDialog::reject);
 
     m_tick.setSingleShot(true);
     m_tick.setInterval(kFlushMs);
     connect(&m_tick, &QTimer::timeout, this, &CFrameTrace::Flush);
     StartClock();
     UpdateCount();
+    OpenAtPreferredSize(this, WithColumnsShown(this, m_view));
 }
 
 void CFrameTrace::StartClock() {

@@ -1,32 +1,29 @@
 #include "ui/cinventorydlg.h"
 
 #include "ui/cinventorymodel.h"
-#include "ui/controls.h"
 #include "ui/filechooser.h"
 #include "ui/messagebox.h"
+#include "ui/screenfit.h"
+#include "ui_cinventorydlg.h"
 
 #include <QDir>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QTableView>
-#include <QVBoxLayout>
 
 CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
-    setWindowTitle(tr("Inventory"));
-    setObjectName(QStringLiteral("inventoryWindow"));
+    Ui::InventoryDlg form;
+    form.setupUi(this);
     setModal(false);
 
     m_proxy = new QSortFilterProxyModel(this);
     m_proxy->setSourceModel(&m_model);
     m_proxy->setSortRole(CInventoryModel::kSortRole);
 
-    m_table = new QTableView(this);
-    m_table->setObjectName(QStringLiteral("inventoryTable"));
-    m_table->setAccessibleName(tr("Inventory"));
+    m_table = form.inventoryTable;
     m_table->setModel(m_proxy);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -44,25 +41,11 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     m_table->setColumnWidth(CInventoryModel::FirstSeenColumn, timeWidth);
     m_table->setColumnWidth(CInventoryModel::LastSeenColumn, timeWidth);
 
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("inventorySummary"));
-    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    auto* clear = MakeButton(tr("Clear"), QStringLiteral("inventoryClearButton"), this);
-    auto* exportCsv =
-        MakeButton(tr("Export CSV..."), QStringLiteral("inventoryExportButton"), this);
-    auto* close = MakeButton(tr("Close"), QStringLiteral("inventoryCloseButton"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(clear);
-    buttons->addWidget(exportCsv);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_table, 1);
-    layout->addWidget(m_summary);
-    layout->addLayout(buttons);
-    resize(760, 420);
+    m_summary = form.inventorySummary;
+    QPushButton* clear = form.inventoryClearButton;
+    QPushButton* exportCsv = form.inventoryExportButton;
+    QPushButton* close = form.inventoryCloseButton;
+    OpenAtPreferredSize(this, WithColumnsShown(this, m_table));
 
     connect(clear, &QPushButton::clicked, this, &CInventoryDlg::OnClear);
     connect(exportCsv, &QPushButton::clicked, this, &CInventoryDlg::OnExportCsv);

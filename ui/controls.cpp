@@ -74,59 +74,8 @@ QAccessibleInterface* NamedListAccessible(const QString& className, QObject* obj
 
 } // namespace
 
-QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QRadioButton* MakeRadio(const QString& caption, const QString& name, QWidget* parent) {
-    auto* radio = new QRadioButton(caption, parent);
-    radio->setObjectName(name);
-    return radio;
-}
-
-QCheckBox* MakeCheck(const QString& caption, const QString& name, QWidget* parent) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QComboBox* MakeList(const QString& name, QLabel* label, QWidget* parent, const QStringList& entries,
-                    const QString& accessibleName) {
-    return SetUpList(new QComboBox(parent), name, label, entries, accessibleName);
-}
-
-QComboBox* SetUpList(QComboBox* list, const QString& name, QLabel* label,
-                     const QStringList& entries, const QString& accessibleName) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(NamedListAccessible);
-        return true;
-    }();
-    (void)factoryInstalled;
-    list->setObjectName(name);
-    list->setEditable(true);
-    list->setInsertPolicy(QComboBox::NoInsert);
-    list->addItems(entries);
-    if (label)
-        label->setBuddy(list);
-    list->setAccessibleName(!accessibleName.isEmpty() ? accessibleName
-                            : label                   ? LabelName(label)
-                                                      : name);
-    return list;
-}
-
-QLineEdit* MakeBox(const QString& name, QLabel* label, QWidget* parent,
-                   const QString& accessibleName) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    if (label)
-        label->setBuddy(box);
-    box->setAccessibleName(!accessibleName.isEmpty() ? accessibleName
-                           : label                   ? LabelName(label)
-                                                     : name);
-    return box;
+void InstallListAccessibility() {
+    QAccessible::installFactory(NamedListAccessible);
 }
 
 namespace {

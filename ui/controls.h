@@ -1,33 +1,21 @@
-// Making controls the same way everywhere: an object name for automation and tests, and an
-// accessible name for screen readers (a box or list is named after its label, which becomes its
-// buddy; Qt would otherwise announce a combo box by its current text).
+// What every window's controls share beyond their forms: drop-down lists read by their names
+// (Qt would otherwise announce a combo box by its current text), the finishing of names and
+// mnemonics, and the form transfer of boxes, radios, checks and lists.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 class QWidget;
 
-QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent);
-QRadioButton* MakeRadio(const QString& caption, const QString& name, QWidget* parent);
-QCheckBox* MakeCheck(const QString& caption, const QString& name, QWidget* parent);
-// An editable drop-down list with unsorted entries, named after its label. accessibleName
-// overrides the label's text where two labels read the same ("RS-232 Baud Rate").
-QComboBox* MakeList(const QString& name, QLabel* label, QWidget* parent,
-                    const QStringList& entries = {}, const QString& accessibleName = {});
-// The same set-up for a list of a derived class made by the caller; returns the list.
-QComboBox* SetUpList(QComboBox* list, const QString& name, QLabel* label,
-                     const QStringList& entries = {}, const QString& accessibleName = {});
-// A one-line box named after its label.
-QLineEdit* MakeBox(const QString& name, QLabel* label, QWidget* parent,
-                   const QString& accessibleName = {});
+// Makes drop-down lists read by their own names; runs before the first list of a window is made
+// (Qt asks for a list's reader once, as the list is built, and keeps it). Installing twice is
+// harmless.
+void InstallListAccessibility();
 
 // Finishes the keyboard and screen-reader set-up of the controls under root once all are built
 // (every page runs it on its controls, the main window on its own):

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -18,6 +19,8 @@ public:
     CPropertyPage& operator=(const CPropertyPage&) = delete;
 
     const QString& Caption() const { return m_caption; }
+    // The size the page's form asks for, known before its controls exist; none for no form.
+    virtual QSize FormSizeHint() const { return QSize(); }
     // The page's controls, or nullptr while it has none.
     QWidget* Window() const { return m_window; }
     bool HasWindow() const { return m_window != nullptr; }
@@ -46,3 +49,11 @@ private:
     QPointer<QWidget> m_window;
     class CPropertySheet* m_sheet = nullptr; // the sheet that holds the page, if any
 };
+
+// The size a Designer form asks for, measured on a scratch widget.
+template <class Form> QSize SizeOfForm() {
+    QWidget page;
+    Form form;
+    form.setupUi(&page);
+    return page.sizeHint();
+}

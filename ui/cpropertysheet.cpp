@@ -7,6 +7,16 @@
 
 namespace {
 
+// A tab's page area: asks for the sheet's page room at least.
+class CPageArea : public QWidget {
+public:
+    explicit CPageArea(QSize room) : m_room(room) {}
+    QSize sizeHint() const override { return QWidget::sizeHint().expandedTo(m_room); }
+
+private:
+    QSize m_room;
+};
+
 // Controls made after the rest of the window come last in its Tab order; Tab should go from the
 // tabs into the page, through it in the order it was built, and on past the sheet.
 void PlaceInTabOrder(QWidget* tabs, QWidget* window) {
@@ -54,7 +64,7 @@ void CPropertySheet::SetPages(const std::vector<CPropertyPage*>& pages) {
     Clear();
     m_filling = true;
     for (CPropertyPage* page : pages) {
-        auto* container = new QWidget;
+        auto* container = new CPageArea(m_pageRoom);
         auto* layout = new QVBoxLayout(container);
         layout->setContentsMargins(0, 0, 0, 0);
         const int index = addTab(container, page->Caption());
@@ -68,6 +78,11 @@ void CPropertySheet::SetPages(const std::vector<CPropertyPage*>& pages) {
     m_filling = false;
     if (!m_pages.empty())
         Activate(0);
+}
+
+void CPropertySheet::SetPageRoom(QSize room) {
+    m_pageRoom = room;
+    updateGeometry();
 }
 
 CPropertyPage* CPropertySheet::ActivePage() const {

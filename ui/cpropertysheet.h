@@ -22,6 +22,10 @@ public:
     // Makes page number index the active tab, as a click on its tab does.
     void SetActivePage(int index) { setCurrentIndex(index); }
 
+    // Room every tab keeps for its page, whether or not the page's controls exist yet, so the
+    // sheet asks for the size of its largest page from the start.
+    void SetPageRoom(QSize room);
+
     // A page that goes away before the sheet leaves it.
     void Forget(CPropertyPage* page);
 
@@ -31,4 +35,5 @@ private:
 
     std::vector<CPropertyPage*> m_pages;
     bool m_filling = false;
+    QSize m_pageRoom;
 };

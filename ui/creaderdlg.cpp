@@ -23,15 +23,15 @@
 #include "ui/modal.h"
 #include "ui/operationlistfile.h"
 
+#include "ui/screenfit.h"
+#include "ui_creaderdlg.h"
+
 #include <QComboBox>
 #include <QDateTime>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QScrollArea>
 
 CReaderDlg::CReaderDlg(QWidget* parent)
     : QDialog(parent), m_start(std::make_unique<CStart>()),
@@ -61,6 +61,7 @@ CReaderDlg::CReaderDlg(QWidget* parent)
     m_baudList->setCurrentIndex(0);
     ClearRx();
     setWindowTitle(kAppTitle);
+    OpenAtPreferredSize(this);
 }
 
 CReaderDlg::~CReaderDlg() {
@@ -77,7 +78,21 @@ CReaderDlg::~CReaderDlg() {
 }
 
 void CReaderDlg::BuildWindow() {
-    auto* grid = new QGridLayout(this);
+    InstallListAccessibility();
+    Ui::ReaderDlg form;
+    form.setupUi(this);
+    m_portList = form.portList;
+    m_baudList = form.baudList;
+    m_connectButton = form.connectButton;
+    m_disconnectButton = form.disconnectButton;
+    m_updateSettingsButton = form.updateSettingsButton;
+    m_deviceSettingsButton = form.deviceSettingsButton;
+    m_demonstrationButton = form.demonstrationButton;
+    m_clearListButton = form.clearOperationListButton;
+    m_sheet = form.sheet;
+    m_opList = form.operationList;
+    m_pageScroll = form.pageScroll;
+    m_statusBar = form.statusBar;
 
     m_menuBar = new QMenuBar(this);
     // The reader's login and password functions stay out of the way until asked for.
@@ -97,64 +112,15 @@ void CReaderDlg::BuildWindow() {
     QAction* about = help->addAction(QStringLiteral("关于 Tarnwick(&A)..."));
     about->setObjectName(QStringLiteral("aboutAction"));
     connect(about, &QAction::triggered, this, &CReaderDlg::OnAbout);
-    grid->setMenuBar(m_menuBar);
-
-    auto* left = new QVBoxLayout;
-    auto* portGroup = new QGroupBox(tr("Port Settings"), this);
-    auto* portGrid = new QGridLayout(portGroup);
-    auto* portLabel = new QLabel(tr("Port No."), portGroup);
-    m_portList = SetUpList(new CPortList(portGroup), QStringLiteral("portList"), portLabel);
-    auto* baudLabel = new QLabel(tr("Baud Rate"), portGroup);
-    m_baudList = MakeList(QStringLiteral("baudList"), baudLabel, portGroup);
-    m_connectButton = MakeButton(tr("Connect"), QStringLiteral("connectButton"), portGroup);
-    m_disconnectButton =
-        MakeButton(tr("Disconnect"), QStringLiteral("disconnectButton"), portGroup);
-    m_updateSettingsButton =
-        MakeButton(tr("Update Settings"), QStringLiteral("updateSettingsButton"), portGroup);
-    portGrid->addWidget(portLabel, 0, 0);
-    portGrid->addWidget(m_portList, 0, 1);
-    portGrid->addWidget(baudLabel, 1, 0);
-    portGrid->addWidget(m_baudList, 1, 1);
-    auto* connectRow = new QHBoxLayout;
-    connectRow->addWidget(m_connectButton);
-    connectRow->addWidget(m_disconnectButton);
-    portGrid->addLayout(connectRow, 2, 0, 1, 2);
-    portGrid->addWidget(m_updateSettingsButton, 3, 0, 1, 2);
-    left->addWidget(portGroup);
-    left->addSpacing(12);
-    m_deviceSettingsButton =
-        MakeButton(tr("Device Settings"), QStringLiteral("deviceSettingsButton"), this);
-    m_demonstrationButton =
-        MakeButton(tr("Demonstration"), QStringLiteral("demonstrationButton"), this);
-    left->addWidget(m_deviceSettingsButton);
-    left->addWidget(m_demonstrationButton);
-    left->addStretch(1);
-    m_clearListButton =
-        MakeButton(tr("Clear Operation List"), QStringLiteral("clearOperationListButton"), this);
-    left->addWidget(m_clearListButton);
-
-    m_sheet = new CPropertySheet(this);
-    m_sheet->setObjectName(QStringLiteral("sheet"));
-    // Room for the largest page, so pages created later are not squeezed.
-    m_sheet->setMinimumSize(760, 380);
-
-    auto* listLabel = new QLabel(tr("Operation List:"), this);
-    m_opList = new COperationLog(this);
-    m_opList->setObjectName(QStringLiteral("operationList"));
-    listLabel->setBuddy(m_opList);
-    m_opList->setMinimumHeight(140);
     AddSaveOperationListAction(*m_opList, *view);
+    layout()->setMenuBar(m_menuBar);
 
-    grid->addLayout(left, 0, 0);
-    grid->addWidget(m_sheet, 0, 1);
-    grid->addWidget(listLabel, 1, 0, 1, 2);
-    grid->addWidget(m_opList, 2, 0, 1, 2);
-    m_statusBar = new CStatusBar(this);
-    m_statusBar->setObjectName(QStringLiteral("statusBar"));
-    grid->addWidget(m_statusBar, 3, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(0, 3);
-    grid->setRowStretch(2, 1);
+    // The sheet keeps room for the largest page, so the window opens big enough for every group.
+    QSize room;
+    for (const CPropertyPage* page : std::initializer_list<const CPropertyPage*>{
+             m_start.get(), m_identify.get(), m_read.get(), m_workmode.get(), m_parameter.get()})
+        room = room.expandedTo(page->FormSizeHint());
+    m_sheet->SetPageRoom(room);
 
     connect(m_connectButton, &QPushButton::clicked, this, &CReaderDlg::OnConnect);
     connect(m_disconnectButton, &QPushButton::clicked, this, &CReaderDlg::OnDisconnect);
@@ -163,6 +129,13 @@ void CReaderDlg::BuildWindow() {
     connect(m_demonstrationButton, &QPushButton::clicked, this, &CReaderDlg::OnDemonstration);
     connect(m_clearListButton, &QPushButton::clicked, this, &CReaderDlg::OnClearOperationList);
     FinishControls(this);
+}
+
+QSize CReaderDlg::sizeHint() const {
+    // The scroll area caps its own hint; the window's wish is the whole page host unscrolled.
+    const int frame = 2 * m_pageScroll->frameWidth();
+    const QSize whole = m_pageScroll->widget()->sizeHint() + QSize(frame, frame);
+    return QDialog::sizeHint() + (whole - m_pageScroll->sizeHint()).expandedTo(QSize(0, 0));
 }
 
 // ---- the port ----

@@ -29,6 +29,7 @@ class QComboBox;
 class QLabel;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 class COperationLog;
 class CInventoryModel;
 class CInventoryDlg;
@@ -99,6 +100,9 @@ public:
     // Closing the window stops a multi-tag stream and closes the port.
     void done(int result) override;
 
+    // The layout's wish with the page host shown whole, not scrolled.
+    QSize sizeHint() const override;
+
     // IReaderHost.
     void WriteToLine(ByteView frame) override;
     void AddOperationLine(const std::string& text) override;
@@ -159,6 +163,7 @@ private:
     QPushButton* m_demonstrationButton = nullptr;
     QPushButton* m_clearListButton = nullptr;
     CPropertySheet* m_sheet = nullptr;
+    QScrollArea* m_pageScroll = nullptr;
     COperationLog* m_opList = nullptr;
     CStatusBar* m_statusBar = nullptr;
     QTimer m_connectTimer;

@@ -1,11 +1,13 @@
 // Keyboard and screen-reader use of the main window: every reachable control has a name of its
-// own, and Tab visits all of them.
+// own (its caption, or "Group — Caption" where the caption repeats), every group box is named
+// after its title, and Tab visits all of them.
 #include "fakewindow.h"
 #include "windowtest.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QMap>
 #include <QRadioButton>
 #include <QSet>
@@ -59,6 +61,9 @@ protected:
             if (control->isEnabled())
                 enabled << control;
         }
+        for (QGroupBox* group : dlg.findChildren<QGroupBox*>())
+            if (group->isVisible())
+                EXPECT_EQ(AccessibleName(group), group->title().trimmed()) << Describe(group);
         ASSERT_FALSE(enabled.isEmpty());
         enabled.first()->setFocus(Qt::TabFocusReason);
         QSet<QWidget*> visited{QApplication::focusWidget()};
@@ -102,8 +107,10 @@ TEST_F(Accessibility, EveryControlOfEveryPageIsNamedOnceAndReachedWithTab) {
     // The login and password buttons count too.
     dlg.findChild<QAction*>(QStringLiteral("showPasswordFunctionsAction"))->setChecked(true);
     WalkGroup("Demonstration");
+    EXPECT_EQ(AccessibleName(dlg.findChild<QWidget*>("identifySingleTagRadio")), "Single Tag");
     dlg.OnDeviceSettings();
     WalkGroup("Device Settings");
+    EXPECT_EQ(AccessibleName(dlg.findChild<QWidget*>("triggerRadio")), "Work Mode — Trigger");
 }
 
 TEST_F(Accessibility, OperationListReadsAsANamedListWithItsColumnHeaders) {
