@@ -19,6 +19,7 @@
 #include <cstdint>
 
 class CReaderDlg;
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -62,6 +63,10 @@ public:
 
     // 0 = Single Tag, 1 = Multiple Tags.
     int m_readMode = 0;
+    // 1: the record stream runs until Pause, with no stop at the record limit, and the Data box
+    // keeps only the newest kContinuousLines lines. Takes effect at once, also mid-stream.
+    int m_continuous = 0;
+    static constexpr int kContinuousLines = 1000;
     // Text of the Data box; tag lines are appended to it.
     QString m_tagText;
 
@@ -74,6 +79,9 @@ private:
     void EnableButtons(bool identifyTag, bool pause);
     void ShowTagText();
     void ScrollToLastLine();
+    // Continuous: m_tagText and the box drop their oldest lines beyond kContinuousLines.
+    void ApplyContinuous();
+    void TrimTagText();
 
     CReaderDlg& m_dlg;
 
@@ -82,6 +90,7 @@ private:
     QPointer<QPlainTextEdit> m_dataBox;
     QPointer<QPushButton> m_identifyTagButton;
     QPointer<QPushButton> m_pauseButton;
+    QPointer<QCheckBox> m_continuousCheck;
 
     // True while the Data box shows exactly the first m_shownLength characters of m_tagText,
     // with no edit of the operator's; only then can lines be appended to the box instead of
