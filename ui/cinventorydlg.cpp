@@ -5,14 +5,21 @@
 #include "ui/filechooser.h"
 #include "ui/messagebox.h"
 
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
 
 CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
@@ -39,6 +46,8 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
                             fontMetrics().horizontalAdvance(QStringLiteral("0000 ")) * 9);
     m_table->setColumnWidth(CInventoryModel::AntennaColumn, 70);
     m_table->setColumnWidth(CInventoryModel::ReadsColumn, 70);
+    m_table->setColumnWidth(CInventoryModel::AntennaReadsColumn,
+                            fontMetrics().horizontalAdvance(QStringLiteral("1: 00000  ")) * 4);
     const int timeWidth =
         fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00.000")) + 16;
     m_table->setColumnWidth(CInventoryModel::FirstSeenColumn, timeWidth);
@@ -58,11 +67,23 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(close);
 
+    // The live chart, beside the table.
+    auto* tableAndChart = new QSplitter(Qt::Horizontal, this);
+    tableAndChart->setObjectName(QStringLiteral("inventorySplitter"));
+    tableAndChart->addWidget(m_table);
+    tableAndChart->addWidget(MakeChart());
+    tableAndChart->setStretchFactor(0, 3);
+    tableAndChart->setStretchFactor(1, 2);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(tableAndChart, 1);
     layout->addWidget(m_summary);
     layout->addLayout(buttons);
-    resize(760, 420);
+    resize(1000, 440);
+
+    m_chartTimer.setInterval(kChartTickMs);
+    connect(&m_chartTimer, &QTimer::timeout, this, &CInventoryDlg::SampleRate);
+    m_chartTimer.start();
 
     connect(clear, &QPushButton::clicked, this, &CInventoryDlg::OnClear);
     connect(exportCsv, &QPushButton::clicked, this, &CInventoryDlg::OnExportCsv);
@@ -93,6 +114,75 @@ void CInventoryDlg::ShowSummary() {
 
 void CInventoryDlg::OnClear() {
     m_model.Clear();
+    m_history.Clear();
+    ShowChart();
+}
+
+QChartView* CInventoryDlg::MakeChart() {
+    auto* chart = new QChart;
+    chart->setTitle(tr("Last minute"));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    m_rateSeries = new QLineSeries(chart);
+    m_rateSeries->setName(tr("Reads per second"));
+    m_distinctSeries = new QLineSeries(chart);
+    m_distinctSeries->setName(tr("Distinct tags"));
+    chart->addSeries(m_rateSeries);
+    chart->addSeries(m_distinctSeries);
+    auto* time = new QValueAxis(chart);
+    time->setRange(-static_cast<double>(CReadRateHistory::kSpanMs) / 1000.0, 0);
+    time->setLabelFormat(QStringLiteral("%d"));
+    time->setTitleText(tr("Seconds"));
+    m_rateAxis = new QValueAxis(chart);
+    m_rateAxis->setLabelFormat(QStringLiteral("%d"));
+    m_rateAxis->setTitleText(tr("Reads/s"));
+    m_distinctAxis = new QValueAxis(chart);
+    m_distinctAxis->setLabelFormat(QStringLiteral("%d"));
+    m_distinctAxis->setTitleText(tr("Tags"));
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(m_rateAxis, Qt::AlignLeft);
+    chart->addAxis(m_distinctAxis, Qt::AlignRight);
+    for (QLineSeries* series : {m_rateSeries, m_distinctSeries})
+        series->attachAxis(time);
+    m_rateSeries->attachAxis(m_rateAxis);
+    m_distinctSeries->attachAxis(m_distinctAxis);
+    m_chartView = new QChartView(chart, this);
+    m_chartView->setObjectName(QStringLiteral("inventoryChart"));
+    m_chartView->setAccessibleName(tr("Reads per second and distinct tags, last minute"));
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chartView->setMinimumSize(280, 200);
+    ShowChart();
+    return m_chartView;
+}
+
+void CInventoryDlg::SampleRate() {
+    m_history.Sample(QDateTime::currentMSecsSinceEpoch(), m_model.TotalReads(),
+                     m_model.DistinctTags());
+    if (isVisible())
+        ShowChart();
+}
+
+// The points as seconds before the latest one; each axis reaches a little above its highest
+// value.
+void CInventoryDlg::ShowChart() {
+    const auto& points = m_history.Points();
+    QList<QPointF> rate;
+    QList<QPointF> distinct;
+    rate.reserve(static_cast<qsizetype>(points.size()));
+    distinct.reserve(static_cast<qsizetype>(points.size()));
+    const qint64 last = points.empty() ? 0 : points.back().ms;
+    double topRate = 0;
+    int topDistinct = 0;
+    for (const CReadRateHistory::Point& p : points) {
+        const double x = static_cast<double>(p.ms - last) / 1000.0;
+        rate.append(QPointF(x, p.readsPerSecond));
+        distinct.append(QPointF(x, p.distinct));
+        topRate = std::max(topRate, p.readsPerSecond);
+        topDistinct = std::max(topDistinct, p.distinct);
+    }
+    m_rateSeries->replace(rate);
+    m_distinctSeries->replace(distinct);
+    m_rateAxis->setRange(0, std::max(10.0, topRate * 1.15));
+    m_distinctAxis->setRange(0, std::max(5, topDistinct + 1 + topDistinct / 8));
 }
 
 void CInventoryDlg::OnExportCsv() {
