@@ -5,13 +5,15 @@
 //     us_per_record   host CPU time per record (thread time, so other programs' turns on a
 //                     shared machine do not count); a record takes 1.48 ms on a 115200 bit/s line
 //     rss_growth_kib  resident memory at the end minus after the first 10,000 records
-//     box_us_first, box_us_last      mean Data box refresh in the first and last 10% of the run
-//     chart_us_first, chart_us_last  mean chart and table update in the first and last 10%
+//     box_us_*        mean Data box refresh (the lines of 250 ms), first and last 10% of the run
+//     paint_us_*      mean of the window events (layout, paint) after each box refresh
+//     table_us_*      mean Inventory table update (Flush and its events)
+//     chart_us_*      mean chart and status bar update (sample, redraw and their events)
 //
-// The records are fed as fast as the window takes them; the Data box is refreshed every 20
-// records and the chart and table every 677, as their timers would at wire speed (30 ms, 1 s),
-// and pending window events (layout, paint) are processed at each box refresh. The stream cycles
-// through 50 tags on antennas 1-4.
+// The records are fed as fast as the window takes them (RECORDS in the environment overrides the
+// million); the box, the table and the chart are updated after as many records as a 115200 bit/s
+// line carries in their timers' periods (250 ms, 1 s, 1 s). The stream cycles through 50 tags on
+// antennas 1-4.
 #include "fakewindow.h"
 #include "tagrecord.h"
 
@@ -24,6 +26,7 @@
 #include "qtbenchmain.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <benchmark/benchmark.h>
 #include <ctime>
 #include <fstream>
@@ -31,11 +34,17 @@
 
 namespace {
 
-constexpr std::int64_t kRecords = 1000000;
+const std::int64_t kRecords =
+    qEnvironmentVariableIntValue("RECORDS") ? qEnvironmentVariableIntValue("RECORDS") : 1000000;
 constexpr std::int64_t kBaseline = 10000;
 constexpr std::int64_t kTags = 50;
-constexpr std::int64_t kRecordsPerBoxRefresh = 20; // 30 ms at 115200 bit/s
-constexpr std::int64_t kRecordsPerChartTick = 677; // 1 s at 115200 bit/s
+// Records a 115200 bit/s line carries in ms milliseconds.
+constexpr std::int64_t RecordsIn(int ms) {
+    return ms * 115200 / (17 * 10 * 1000);
+}
+constexpr std::int64_t kRecordsPerBoxRefresh = RecordsIn(CIdentify::kContinuousBoxRefreshMs);
+constexpr std::int64_t kRecordsPerTableFlush = RecordsIn(CInventoryModel::kFlushIntervalMs);
+constexpr std::int64_t kRecordsPerChartTick = RecordsIn(CInventoryDlg::kChartTickMs);
 
 double ThreadSeconds() {
     timespec t{};
@@ -100,10 +109,14 @@ void BM_ContinuousMillion(benchmark::State& state) {
         line->m_written.clear();
 
         Timing box;
+        Timing paint;
+        Timing table;
         Timing chart;
         double baselineKib = 0;
         double peakKib = 0;
         const double start = ThreadSeconds();
+        // The chart's clock is the wire's: one sample per second of records.
+        const qint64 wireStartMs = QDateTime::currentMSecsSinceEpoch();
         for (std::int64_t n = 0; n < kRecords; n += recordsPerEvent) {
             QByteArray event;
             for (std::int64_t i = n; i < n + recordsPerEvent; ++i)
@@ -113,13 +126,21 @@ void BM_ContinuousMillion(benchmark::State& state) {
             if (done % kRecordsPerBoxRefresh < recordsPerEvent) {
                 const double t0 = ThreadSeconds();
                 page.RefreshBox();
+                const double t1 = ThreadSeconds();
                 QCoreApplication::processEvents();
-                box.Add(n, ThreadSeconds() - t0);
+                box.Add(n, t1 - t0);
+                paint.Add(n, ThreadSeconds() - t1);
+            }
+            if (done % kRecordsPerTableFlush < recordsPerEvent) {
+                const double t0 = ThreadSeconds();
+                dlg.Inventory().Flush();
+                QCoreApplication::processEvents();
+                table.Add(n, ThreadSeconds() - t0);
             }
             if (done % kRecordsPerChartTick < recordsPerEvent) {
                 const double t0 = ThreadSeconds();
-                dlg.Inventory().Flush();
-                inventory.SampleRate();
+                inventory.SampleRate(wireStartMs + done * 17 * 10 * 1000 / 115200);
+                dlg.StatusBar().Refresh();
                 QCoreApplication::processEvents();
                 chart.Add(n, ThreadSeconds() - t0);
             }
@@ -130,6 +151,7 @@ void BM_ContinuousMillion(benchmark::State& state) {
                 peakKib = std::max(peakKib, kib);
             }
         }
+        page.RefreshBox();
         const double seconds = ThreadSeconds() - start;
         state.SetIterationTime(seconds);
         if (!line->m_written.empty() || dlg.Inventory().TotalReads() < kRecords ||
@@ -143,6 +165,10 @@ void BM_ContinuousMillion(benchmark::State& state) {
         state.counters["rss_peak_growth_kib"] = peakKib - baselineKib;
         state.counters["box_us_first"] = box.FirstUs();
         state.counters["box_us_last"] = box.LastUs();
+        state.counters["paint_us_first"] = paint.FirstUs();
+        state.counters["paint_us_last"] = paint.LastUs();
+        state.counters["table_us_first"] = table.FirstUs();
+        state.counters["table_us_last"] = table.LastUs();
         state.counters["chart_us_first"] = chart.FirstUs();
         state.counters["chart_us_last"] = chart.LastUs();
         page.OnPause();

@@ -163,6 +163,7 @@ void CIdentify::ShowTagText() {
 
 void CIdentify::ApplyContinuous() {
     m_dlg.m_multiContinuous = m_continuous == 1 ? 1 : 0;
+    m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
     // One block more than lines: the text ends in a line break.
     if (m_dataBox)
         m_dataBox->setMaximumBlockCount(m_continuous == 1 ? kContinuousLines + 1 : 0);
@@ -300,6 +301,7 @@ void CIdentify::OnIdentifyTag() {
         m_dlg.m_waitMultiIdentify = 1;
         m_dlg.m_multiStep = 1;
         m_dlg.m_multiContinuous = m_continuous == 1 ? 1 : 0;
+        m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
         // A stream left running by Pause is over: what comes next are the chain's answers.
         m_dlg.m_multiStreaming = 0;
         ReadWorkMode();

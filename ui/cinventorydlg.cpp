@@ -72,17 +72,18 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     tableAndChart->setObjectName(QStringLiteral("inventorySplitter"));
     tableAndChart->addWidget(m_table);
     tableAndChart->addWidget(MakeChart());
-    tableAndChart->setStretchFactor(0, 3);
-    tableAndChart->setStretchFactor(1, 2);
+    tableAndChart->setStretchFactor(0, 1);
+    tableAndChart->setStretchFactor(1, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tableAndChart, 1);
     layout->addWidget(m_summary);
     layout->addLayout(buttons);
-    resize(1000, 440);
+    resize(1000, 460);
 
     m_chartTimer.setInterval(kChartTickMs);
-    connect(&m_chartTimer, &QTimer::timeout, this, &CInventoryDlg::SampleRate);
+    connect(&m_chartTimer, &QTimer::timeout, this,
+            [this] { SampleRate(QDateTime::currentMSecsSinceEpoch()); });
     m_chartTimer.start();
 
     connect(clear, &QPushButton::clicked, this, &CInventoryDlg::OnClear);
@@ -154,9 +155,8 @@ QChartView* CInventoryDlg::MakeChart() {
     return m_chartView;
 }
 
-void CInventoryDlg::SampleRate() {
-    m_history.Sample(QDateTime::currentMSecsSinceEpoch(), m_model.TotalReads(),
-                     m_model.DistinctTags());
+void CInventoryDlg::SampleRate(qint64 nowMs) {
+    m_history.Sample(nowMs, m_model.TotalReads(), m_model.DistinctTags());
     if (isVisible())
         ShowChart();
 }
@@ -182,7 +182,9 @@ void CInventoryDlg::ShowChart() {
     m_rateSeries->replace(rate);
     m_distinctSeries->replace(distinct);
     m_rateAxis->setRange(0, std::max(10.0, topRate * 1.15));
-    m_distinctAxis->setRange(0, std::max(5, topDistinct + 1 + topDistinct / 8));
+    m_rateAxis->applyNiceNumbers();
+    m_distinctAxis->setRange(0, std::max(4, topDistinct + 1 + topDistinct / 8));
+    m_distinctAxis->applyNiceNumbers();
 }
 
 void CInventoryDlg::OnExportCsv() {

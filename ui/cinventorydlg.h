@@ -36,8 +36,9 @@ public:
     QTableView& Table() { return *m_table; }
     const CReadRateHistory& History() const { return m_history; }
     QChartView& Chart() { return *m_chartView; }
-    // Takes the model's totals now and redraws the chart (the timer's tick).
-    void SampleRate();
+    // Takes the model's totals at nowMs and redraws the chart; the timer's tick passes the
+    // current time.
+    void SampleRate(qint64 nowMs);
     QSortFilterProxyModel& Proxy() { return *m_proxy; }
 
 protected:

@@ -41,7 +41,7 @@ public:
     // Every cell gives under this role a value that sorts as its column means: numbers and times
     // as numbers, the ID as its text.
     static constexpr int kSortRole = Qt::UserRole;
-    static constexpr int kFlushIntervalMs = 100;
+    static constexpr int kFlushIntervalMs = 1000;
 
     struct Row {
         QString id; // twelve "%02X" bytes separated by blanks, as in the Data box
