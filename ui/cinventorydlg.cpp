@@ -47,7 +47,7 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     m_table->setColumnWidth(CInventoryModel::AntennaColumn, 70);
     m_table->setColumnWidth(CInventoryModel::ReadsColumn, 70);
     m_table->setColumnWidth(CInventoryModel::AntennaReadsColumn,
-                            fontMetrics().horizontalAdvance(QStringLiteral("1: 00000  ")) * 4);
+                            fontMetrics().horizontalAdvance(QStringLiteral("1:00000 ")) * 4);
     const int timeWidth =
         fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00.000")) + 16;
     m_table->setColumnWidth(CInventoryModel::FirstSeenColumn, timeWidth);
@@ -124,7 +124,7 @@ QChartView* CInventoryDlg::MakeChart() {
     chart->setTitle(tr("Last minute"));
     chart->legend()->setAlignment(Qt::AlignBottom);
     m_rateSeries = new QLineSeries(chart);
-    m_rateSeries->setName(tr("Reads per second"));
+    m_rateSeries->setName(tr("Reads/s"));
     m_distinctSeries = new QLineSeries(chart);
     m_distinctSeries->setName(tr("Distinct tags"));
     chart->addSeries(m_rateSeries);
