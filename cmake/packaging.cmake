@@ -36,7 +36,7 @@ if(TARNWICK_DPKG_SHLIBDEPS)
 else()
   # Without dpkg-shlibdeps, the Qt 6.4 libraries the program links, named by hand.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libqt6serialport6 (>= 6.4), ${tarnwick_runtime_depends}")
+      "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libqt6serialport6 (>= 6.4), libqt6charts6 (>= 6.4), ${tarnwick_runtime_depends}")
 endif()
 
 include(CPack)

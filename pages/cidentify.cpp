@@ -1,16 +1,19 @@
 #include "pages/cidentify.h"
 
 #include "protocol/commands.h"
+#include "protocol/dispatcher.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui_cidentify.h"
 
+#include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -54,6 +57,12 @@ void CIdentify::BuildControls(QWidget* page) {
     m_pauseButton = form.identifyPauseButton;
     QPushButton* clearButton = form.identifyClearButton;
 
+    m_continuousCheck = form.identifyContinuousCheck;
+    QObject::connect(m_continuousCheck, &QCheckBox::clicked, page, [this](bool on) {
+        m_continuous = on ? 1 : 0;
+        ApplyContinuous();
+    });
+
     // clicked, not toggled: the form transfer checks radios without running their handlers,
     // while a click on the radio that is already checked runs its handler again.
     QObject::connect(m_singleTagRadio, &QRadioButton::clicked, page, [this] { OnSingleTag(); });
@@ -88,6 +97,8 @@ bool CIdentify::UpdateData(bool fromControls) {
     if (fromControls)
         RefreshBox(); // lines still waiting for the box are part of its text
     ExchangeRadio(fromControls, {m_singleTagRadio.data(), m_multipleTagsRadio.data()}, m_readMode);
+    ExchangeCheck(fromControls, m_continuousCheck, m_continuous);
+    ApplyContinuous();
     if (fromControls)
         m_tagText = TextFromBox(m_dataBox->toPlainText());
     else
@@ -107,6 +118,30 @@ void CIdentify::ShowTagText() {
     m_boxInStep = true;
     m_shownLength = m_tagText.size();
     m_queuedLength = m_shownLength;
+}
+
+void CIdentify::ApplyContinuous() {
+    m_dlg.m_multiContinuous = m_continuous == 1 ? 1 : 0;
+    m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
+    // One block more than lines: the text ends in a line break.
+    if (m_dataBox)
+        m_dataBox->setMaximumBlockCount(m_continuous == 1 ? kContinuousLines + 1 : 0);
+}
+
+// Drops the oldest lines of m_tagText beyond kContinuousLines, and the same characters from what
+// the box is known to show, which has just dropped the same lines itself.
+void CIdentify::TrimTagText() {
+    if (m_continuous != 1)
+        return;
+    qsizetype excess = m_tagText.count(QStringLiteral("\r\n")) - kContinuousLines;
+    if (excess <= 0)
+        return;
+    qsizetype cut = 0;
+    while (excess-- > 0)
+        cut = m_tagText.indexOf(QStringLiteral("\r\n"), cut) + 2;
+    m_tagText.remove(0, cut);
+    m_shownLength = std::max<qsizetype>(0, m_shownLength - cut);
+    m_queuedLength = std::max<qsizetype>(0, m_queuedLength - cut);
 }
 
 void CIdentify::EnableButtons(bool identifyTag, bool pause) {
@@ -131,6 +166,8 @@ void CIdentify::AppendTagLine(const QString& line) {
     // Disconnect) or the operator typed into it, the box is rebuilt from the text once.
     if (!m_dataBox) {
         m_tagText += line; // the box shows the whole text when it is made
+        if (m_tagText.size() > 200 * kContinuousLines)
+            TrimTagText();
         return;
     }
     if (m_queuedLength != m_tagText.size())
@@ -163,6 +200,7 @@ void CIdentify::RefreshBox() {
         m_boxPending.clear();
         m_shownLength = m_queuedLength;
     }
+    TrimTagText();
     ScrollToLastLine();
 }
 
@@ -224,6 +262,8 @@ void CIdentify::OnIdentifyTag() {
         m_dlg.OpenPortIfClosed();
         m_dlg.m_waitMultiIdentify = 1;
         m_dlg.m_multiStep = 1;
+        m_dlg.m_multiContinuous = m_continuous == 1 ? 1 : 0;
+        m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
         // A stream left running by Pause is over: what comes next are the chain's answers.
         m_dlg.m_multiStreaming = 0;
         ReadWorkMode();
@@ -278,9 +318,15 @@ void CIdentify::OnClear() {
     if (m_dlg.m_connected != 1)
         return;
     m_tagText.clear();
-    m_dlg.m_multiRxTotal = 0;
     m_dlg.m_multiShown = 0;
-    m_dlg.ClearRx();
+    if (m_continuous == 1 && IsStreaming(m_dlg)) {
+        // The buffer holds only the first bytes of the next record: dropping them would put
+        // every later record of a stream that does not end out of step.
+        m_dlg.m_multiRxTotal = m_dlg.m_rxCount;
+    } else {
+        m_dlg.m_multiRxTotal = 0;
+        m_dlg.ClearRx();
+    }
     UpdateData(false);
     m_dlg.AddOperationLine(QStringLiteral("Operation List Cleared Successfully!"));
 }

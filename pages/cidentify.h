@@ -19,6 +19,7 @@
 #include <cstdint>
 
 class CReaderDlg;
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -48,7 +49,7 @@ public:
     // single identify dropped, Identify Tag disabled, Pause enabled, the Data box emptied.
     void SendMultiStart();
 
-    // Appends one formatted tag line to m_tagText. The Data box follows within kBoxRefreshMs:
+    // Appends one formatted tag line to m_tagText. The Data box follows within BoxRefreshMs():
     // the lines that came in meanwhile are added to its end in one edit and the box is scrolled
     // to its last line. Laying out a line costs more than the rest of a record's handling, so
     // the box takes a stream's lines a screen refresh at a time, and is never rebuilt for a line,
@@ -58,11 +59,19 @@ public:
     void RefreshBox();
     bool BoxRefreshPending() const { return m_boxTimer.isActive(); }
     static constexpr int kBoxRefreshMs = 30;
+    // A continuous stream scrolls by faster than anyone reads it: its lines go to the box four
+    // times a second, which keeps the box's cost per record low.
+    static constexpr int kContinuousBoxRefreshMs = 250;
+    int BoxRefreshMs() const { return m_boxTimer.interval(); }
     // The record stream was stopped at its limit: Pause off, Identify Tag on.
     void MultiStreamStopped();
 
     // 0 = Single Tag, 1 = Multiple Tags.
     int m_readMode = 0;
+    // 1: the record stream runs until Pause, with no stop at the record limit, and the Data box
+    // keeps only the newest kContinuousLines lines. Takes effect at once, also mid-stream.
+    int m_continuous = 0;
+    static constexpr int kContinuousLines = 1000;
     // Text of the Data box; tag lines are appended to it.
     QString m_tagText;
 
@@ -75,6 +84,9 @@ private:
     void EnableButtons(bool identifyTag, bool pause);
     void ShowTagText();
     void ScrollToLastLine();
+    // Continuous: m_tagText and the box drop their oldest lines beyond kContinuousLines.
+    void ApplyContinuous();
+    void TrimTagText();
 
     CReaderDlg& m_dlg;
 
@@ -83,6 +95,7 @@ private:
     QPointer<QPlainTextEdit> m_dataBox;
     QPointer<QPushButton> m_identifyTagButton;
     QPointer<QPushButton> m_pauseButton;
+    QPointer<QCheckBox> m_continuousCheck;
 
     // True while the Data box shows exactly the first m_shownLength characters of m_tagText,
     // with no edit of the operator's; only then can lines be appended to the box instead of

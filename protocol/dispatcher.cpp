@@ -218,7 +218,7 @@ void WalkRecords(CReaderState& s, IReaderHost& host) {
             host.AppendTagLine(prefix + TagLineText(r + 2, r[14]));
         }
         at += kTagRecordSize;
-        if (++s.m_multiShown >= kMaxStreamRecords) {
+        if (++s.m_multiShown >= kMaxStreamRecords && s.m_multiContinuous != 1) {
             StopStreamAtLimit(s, host);
             return;
         }

@@ -13,7 +13,7 @@
 
 // Attempts of one tag operation before it is dropped without a message.
 inline constexpr int kMaxAttempts = 10;
-// Records of one multi-tag stream before the stream is stopped.
+// Records of one multi-tag stream before the stream is stopped, unless it runs continuously.
 inline constexpr std::uint32_t kMaxStreamRecords = 100;
 
 // Hands one request frame to the line and then empties the receive buffer. Every request goes

@@ -48,6 +48,9 @@ struct CReaderState {
     // 1 from the 0x65 acknowledgement that starts the record stream until the 100-record stop or
     // the next start chain; only then are received bytes taken as 17-byte records.
     int m_multiStreaming = 0;
+    // 1 while the operator wants the stream to run until Pause: no stop at the record limit, the
+    // numbering goes on.
+    int m_multiContinuous = 0;
 
     // Tag operations.
     int m_waitReadTag = 0;

@@ -72,7 +72,9 @@ int DataSize(std::uint8_t command) {
 } // namespace
 
 CReaderSimulator::CReaderSimulator(const Options& options)
-    : m_options(options), m_tags(options.tagCount) {}
+    : m_options(options), m_tags(options.tagCount) {
+    m_tags.SetMotion(options.tagDwellMicros, options.antennas);
+}
 
 void CReaderSimulator::SetVersion(std::uint8_t major, std::uint8_t minor) {
     m_options.versionMajor = major;
@@ -114,6 +116,7 @@ void CReaderSimulator::Advance(std::uint64_t nowMicros) {
         Handle(m_parser.Poll(deadline), deadline);
     }
     StreamUntil(nowMicros);
+    m_tags.AdvanceTo(nowMicros);
 }
 
 std::vector<SimOutput> CReaderSimulator::TakeOutput(std::uint64_t nowMicros) {
@@ -375,6 +378,7 @@ void CReaderSimulator::StreamUntil(std::uint64_t nowMicros) {
     while (m_streaming && m_nextRecordMicros <= nowMicros) {
         const std::uint64_t due = m_nextRecordMicros;
         m_nextRecordMicros += period;
+        m_tags.AdvanceTo(due);
         const CSimTag* tag = m_tags.NextLive(&m_streamCursor);
         if (!tag)
             continue; // no live tag in the field: nothing to report this turn

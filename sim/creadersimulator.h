@@ -39,6 +39,10 @@ public:
 
     struct Options {
         std::size_t tagCount = 3;
+        // Tags come and go (mean time in the field; 0: they stay) and are spread over antennas
+        // 1..antennas; see CTagField.
+        std::uint64_t tagDwellMicros = 0;
+        unsigned antennas = 1;
         std::uint64_t recordPeriodMicros = kDefaultRecordPeriodMicros;
         std::uint8_t versionMajor = 1;
         std::uint8_t versionMinor = 2;

@@ -6,7 +6,9 @@
 // Run it on a real X display (scripts/screenshots starts one with Xvfb): the pictures are taken
 // from the screen, so popup menus and dialogs appear as they do on a desktop.
 #include "link/portnames.h"
+#include "link/simulatorbackend.h"
 #include "pages/cparameter.h"
+#include "ui/cinventorydlg.h"
 #include "ui/coperationlog.h"
 #include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
@@ -155,6 +157,30 @@ public:
         // The stream stops by itself after 100 tags; Pause is only pressed while it runs.
         if (Find<QAbstractButton>(m_dlg, "identifyPauseButton").isEnabled())
             Click(m_dlg, "identifyPauseButton");
+        Settle(300);
+
+        // The Inventory window during a continuous inventory of tags passing four antennas.
+        if (auto* line = qobject_cast<CSimulatorBackend*>(m_dlg.m_serial.Backend())) {
+            line->Simulator().Tags().Reset(8);
+            line->Simulator().Tags().SetMotion(4000000, 4);
+            // As many records as the 9600 bit/s line carries, so the field's time is the line's.
+            line->Simulator().SetRecordPeriodMicros(17 * 10 * 1000000 / 9600);
+        }
+        Click(m_dlg, "identifyContinuousCheck");
+        Click(m_dlg, "identifyTagButton");
+        m_dlg.OnInventory();
+        QDialog& inventory = *m_dlg.InventoryWindow();
+        inventory.move(m_dlg.x() + 60, m_dlg.y() + 80);
+        WaitExposed(inventory);
+        Settle(40000);
+        Shot(QStringLiteral("inventory"), inventory.frameGeometry());
+        Click(m_dlg, "identifyPauseButton");
+        Click(m_dlg, "identifyContinuousCheck");
+        inventory.close();
+        if (auto* line = qobject_cast<CSimulatorBackend*>(m_dlg.m_serial.Backend())) {
+            line->Simulator().Tags().SetMotion(0, 1); // the tag in focus stays for the next pages
+            line->Simulator().SetRecordPeriodMicros(CReaderSimulator::kDefaultRecordPeriodMicros);
+        }
         Settle(300);
 
         // Tag Operation after one read of the EPC memory.

@@ -6,12 +6,19 @@
 #include "ui/screenfit.h"
 #include "ui_cinventorydlg.h"
 
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
+#include <QSplitter>
 #include <QTableView>
+#include <QValueAxis>
+#include <algorithm>
 
 CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
@@ -36,6 +43,8 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
                             fontMetrics().horizontalAdvance(QStringLiteral("0000 ")) * 9);
     m_table->setColumnWidth(CInventoryModel::AntennaColumn, 70);
     m_table->setColumnWidth(CInventoryModel::ReadsColumn, 70);
+    m_table->setColumnWidth(CInventoryModel::AntennaReadsColumn,
+                            fontMetrics().horizontalAdvance(QStringLiteral("1:00000 ")) * 4);
     const int timeWidth =
         fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00.000")) + 16;
     m_table->setColumnWidth(CInventoryModel::FirstSeenColumn, timeWidth);
@@ -45,7 +54,16 @@ CInventoryDlg::CInventoryDlg(CInventoryModel& model, QWidget* parent)
     QPushButton* clear = form.inventoryClearButton;
     QPushButton* exportCsv = form.inventoryExportButton;
     QPushButton* close = form.inventoryCloseButton;
+    m_chartView = form.inventoryChart;
+    SetUpChart();
+    form.inventorySplitter->setStretchFactor(0, 1);
+    form.inventorySplitter->setStretchFactor(1, 1);
     OpenAtPreferredSize(this, WithColumnsShown(this, m_table));
+
+    m_chartTimer.setInterval(kChartTickMs);
+    connect(&m_chartTimer, &QTimer::timeout, this,
+            [this] { SampleRate(QDateTime::currentMSecsSinceEpoch()); });
+    m_chartTimer.start();
 
     connect(clear, &QPushButton::clicked, this, &CInventoryDlg::OnClear);
     connect(exportCsv, &QPushButton::clicked, this, &CInventoryDlg::OnExportCsv);
@@ -76,6 +94,72 @@ void CInventoryDlg::ShowSummary() {
 
 void CInventoryDlg::OnClear() {
     m_model.Clear();
+    m_history.Clear();
+    ShowChart();
+}
+
+void CInventoryDlg::SetUpChart() {
+    auto* chart = new QChart;
+    chart->setTitle(tr("Last minute"));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    m_rateSeries = new QLineSeries(chart);
+    m_rateSeries->setName(tr("Reads/s"));
+    m_distinctSeries = new QLineSeries(chart);
+    m_distinctSeries->setName(tr("Distinct tags"));
+    chart->addSeries(m_rateSeries);
+    chart->addSeries(m_distinctSeries);
+    auto* time = new QValueAxis(chart);
+    time->setRange(-static_cast<double>(CReadRateHistory::kSpanMs) / 1000.0, 0);
+    time->setLabelFormat(QStringLiteral("%d"));
+    time->setTitleText(tr("Seconds"));
+    m_rateAxis = new QValueAxis(chart);
+    m_rateAxis->setLabelFormat(QStringLiteral("%d"));
+    m_rateAxis->setTitleText(tr("Reads/s"));
+    m_distinctAxis = new QValueAxis(chart);
+    m_distinctAxis->setLabelFormat(QStringLiteral("%d"));
+    m_distinctAxis->setTitleText(tr("Tags"));
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(m_rateAxis, Qt::AlignLeft);
+    chart->addAxis(m_distinctAxis, Qt::AlignRight);
+    for (QLineSeries* series : {m_rateSeries, m_distinctSeries})
+        series->attachAxis(time);
+    m_rateSeries->attachAxis(m_rateAxis);
+    m_distinctSeries->attachAxis(m_distinctAxis);
+    m_chartView->setChart(chart);
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    ShowChart();
+}
+
+void CInventoryDlg::SampleRate(qint64 nowMs) {
+    m_history.Sample(nowMs, m_model.TotalReads(), m_model.DistinctTags());
+    if (isVisible())
+        ShowChart();
+}
+
+// The points as seconds before the latest one; each axis reaches a little above its highest
+// value.
+void CInventoryDlg::ShowChart() {
+    const auto& points = m_history.Points();
+    QList<QPointF> rate;
+    QList<QPointF> distinct;
+    rate.reserve(static_cast<qsizetype>(points.size()));
+    distinct.reserve(static_cast<qsizetype>(points.size()));
+    const qint64 last = points.empty() ? 0 : points.back().ms;
+    double topRate = 0;
+    int topDistinct = 0;
+    for (const CReadRateHistory::Point& p : points) {
+        const double x = static_cast<double>(p.ms - last) / 1000.0;
+        rate.append(QPointF(x, p.readsPerSecond));
+        distinct.append(QPointF(x, p.distinct));
+        topRate = std::max(topRate, p.readsPerSecond);
+        topDistinct = std::max(topDistinct, p.distinct);
+    }
+    m_rateSeries->replace(rate);
+    m_distinctSeries->replace(distinct);
+    m_rateAxis->setRange(0, std::max(10.0, topRate * 1.15));
+    m_rateAxis->applyNiceNumbers();
+    m_distinctAxis->setRange(0, std::max(4, topDistinct + 1 + topDistinct / 8));
+    m_distinctAxis->applyNiceNumbers();
 }
 
 void CInventoryDlg::OnExportCsv() {

@@ -66,7 +66,11 @@ void CInventoryModel::Observe(std::string_view id, int antenna, qint64 nowMs) {
     if (found == m_rowOfId.end()) {
         m_rowOfId.emplace(std::string(id), static_cast<int>(m_rows.size()));
         m_rows.push_back(Row{QString::fromLatin1(id.data(), static_cast<qsizetype>(id.size())),
-                             antenna, 1, nowMs, nowMs});
+                             antenna,
+                             1,
+                             {},
+                             nowMs,
+                             nowMs});
         m_runOfRow.push_back(0);
     } else {
         Row& row = m_rows[static_cast<std::size_t>(found->second)];
@@ -75,6 +79,8 @@ void CInventoryModel::Observe(std::string_view id, int antenna, qint64 nowMs) {
         row.lastMs = nowMs;
         MarkChanged(found->second);
     }
+    if (antenna >= 1 && antenna <= kAntennas)
+        ++m_rows[index].antennaReads[static_cast<std::size_t>(antenna - 1)];
     ++m_totalReads;
     if (m_runOfRow[index] != m_run) {
         m_runOfRow[index] = m_run;
@@ -195,6 +201,8 @@ QVariant CInventoryModel::data(const QModelIndex& index, int role) const {
         return row.antenna;
     case ReadsColumn:
         return row.reads;
+    case AntennaReadsColumn:
+        return AntennaReadsText(row);
     case FirstSeenColumn:
         return display ? QVariant(LocalTimeText(row.firstMs)) : QVariant(row.firstMs);
     case LastSeenColumn:
@@ -214,6 +222,8 @@ QVariant CInventoryModel::headerData(int section, Qt::Orientation orientation, i
         return QStringLiteral("Antenna");
     case ReadsColumn:
         return QStringLiteral("Reads");
+    case AntennaReadsColumn:
+        return QStringLiteral("Reads per Antenna");
     case FirstSeenColumn:
         return QStringLiteral("First Seen");
     case LastSeenColumn:
@@ -221,6 +231,18 @@ QVariant CInventoryModel::headerData(int section, Qt::Orientation orientation, i
     default:
         return QVariant();
     }
+}
+
+// "1: 12  2: 0  3: 5  4: 1": the reads on each antenna, in antenna order.
+QString CInventoryModel::AntennaReadsText(const Row& row) {
+    QString text;
+    for (int a = 0; a < kAntennas; ++a) {
+        if (a > 0)
+            text += QStringLiteral("  ");
+        text +=
+            QStringLiteral("%1: %2").arg(a + 1).arg(row.antennaReads[static_cast<std::size_t>(a)]);
+    }
+    return text;
 }
 
 // ---- export ----

@@ -1,5 +1,6 @@
 // CInventoryModel: the tags the program has shown, one row per distinct tag ID, with the antenna
-// of its last read, how often it was read and when it was first and last seen.
+// of its last read, how often it was read (in all and on each antenna) and when it was first and
+// last seen.
 //
 // Observing a read costs a hash lookup and a few stores and emits nothing. A view learns of the
 // changes only in Flush, which announces the rows added and the range of rows changed since the
@@ -15,6 +16,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,16 +27,27 @@
 class CInventoryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { IdColumn, AntennaColumn, ReadsColumn, FirstSeenColumn, LastSeenColumn, kColumns };
+    enum Column {
+        IdColumn,
+        AntennaColumn,
+        ReadsColumn,
+        AntennaReadsColumn,
+        FirstSeenColumn,
+        LastSeenColumn,
+        kColumns
+    };
+    // Antennas whose reads are counted one by one.
+    static constexpr int kAntennas = 4;
     // Every cell gives under this role a value that sorts as its column means: numbers and times
     // as numbers, the ID as its text.
     static constexpr int kSortRole = Qt::UserRole;
-    static constexpr int kFlushIntervalMs = 100;
+    static constexpr int kFlushIntervalMs = 1000;
 
     struct Row {
         QString id; // twelve "%02X" bytes separated by blanks, as in the Data box
         int antenna = 0;
         qint64 reads = 0;
+        std::array<qint64, kAntennas> antennaReads{}; // reads on antennas 1..kAntennas
         qint64 firstMs = 0;
         qint64 lastMs = 0;
     };
@@ -66,6 +79,7 @@ public:
     qint64 RunReads() const { return m_runStartPending ? 0 : m_runReads; }
     int RunDistinctTags() const { return m_runStartPending ? 0 : m_runDistinct; }
     QString SummaryText() const;
+    static QString AntennaReadsText(const Row& row);
     // Every row, announced or not, in the order the tags were first seen.
     const std::vector<Row>& Rows() const { return m_rows; }
 

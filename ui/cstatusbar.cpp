@@ -115,7 +115,10 @@ void CStatusBar::Show(const Activity& a, bool force) {
             m_rate = 0;
             m_sinceTick.restart();
         } else if (const qint64 span = m_sinceTick.elapsed(); span > 0) {
-            m_rate = (a.records - m_recordsAtTick) * 1000 / span;
+            // Fewer records than at the last tick: the count began again (the Inventory was
+            // cleared) and all of them came since.
+            const qint64 base = a.records >= m_recordsAtTick ? m_recordsAtTick : 0;
+            m_rate = (a.records - base) * 1000 / span;
             m_recordsAtTick = a.records;
             m_sinceTick.restart();
         }

@@ -39,7 +39,11 @@ std::string CSimOptions::Usage(const std::string& program) {
         << "the host, -> to the host).\n"
         << "\n"
         << "Options:\n"
-        << "  --tags N             tags in the field, 0..1000 (default 3)\n"
+        << "  --tags N             tags in the field at once, 0..1000 (default 3)\n"
+        << "  --dwell-ms N         tags come and go: each stays in the field for about N ms,\n"
+        << "                       then leaves, and a new tag takes its place; 1..3600000\n"
+        << "                       (default: the tags stay)\n"
+        << "  --antennas N         spread the tags over antennas 1..N, 1..4 (default 1)\n"
         << "  --rate R             multi-tag records per second, 1/60 .. 1000000 (default: what\n"
         << "                       a 115200 bit/s line carries, about 677)\n"
         << "  --record-period-us N time between two records in microseconds\n"
@@ -165,6 +169,20 @@ bool CSimOptions::Parse(int argc, char** argv, std::string* error) {
                 return false;
             }
             tags = *n;
+        } else if (arg == "--dwell-ms") {
+            auto n = ParseNumber(*text, 3600000, 10);
+            if (!n || *n == 0) {
+                *error = "--dwell-ms takes 1..3600000";
+                return false;
+            }
+            dwellMicros = *n * 1000;
+        } else if (arg == "--antennas") {
+            auto n = ParseNumber(*text, CTagField::kMaxAntennas, 10);
+            if (!n || *n == 0) {
+                *error = "--antennas takes 1..4";
+                return false;
+            }
+            antennas = static_cast<unsigned>(*n);
         } else if (arg == "--rate") {
             char* end = nullptr;
             const double rate = std::strtod(text->c_str(), &end);
@@ -229,6 +247,7 @@ bool CSimOptions::Parse(int argc, char** argv, std::string* error) {
 
 void CSimOptions::Apply(CReaderSimulator& simulator) const {
     simulator.Tags().Reset(tags);
+    simulator.Tags().SetMotion(dwellMicros, antennas);
     simulator.SetRecordPeriodMicros(recordPeriodMicros);
     simulator.SetVersion(versionMajor, versionMinor);
     simulator.SetAnswerDelayMicros(answerDelayMicros);

@@ -29,6 +29,8 @@ public:
     bool logFrames = true;
     bool logRecords = true;
     std::size_t tags = 3;
+    std::uint64_t dwellMicros = 0;
+    unsigned antennas = 1;
     std::uint64_t recordPeriodMicros = CReaderSimulator::kDefaultRecordPeriodMicros;
     std::uint8_t versionMajor = 1;
     std::uint8_t versionMinor = 2;

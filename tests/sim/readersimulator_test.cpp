@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 namespace {
@@ -250,6 +251,38 @@ TEST(Stream, RateIsConfigurableStopEndsItAndTheBacklogIsBounded) {
     idle.sim.Receive(Request(0x65), idle.now);
     EXPECT_LE(idle.sim.TakeOutput(idle.now + 3600ull * 1000 * kMs).size(),
               CReaderSimulator::kMaxBacklogRecords + 2);
+}
+
+// With a dwell time, each tag stays in the field for half to one and a half dwell times and new
+// tags take the places of those that left, each in front of one of the antennas.
+TEST(Stream, TagsComeAndGoOnTheirAntennas) {
+    CReaderSimulator::Options options;
+    options.tagCount = 4;
+    options.tagDwellMicros = 100 * kMs;
+    options.antennas = 4;
+    options.recordPeriodMicros = kMs;
+    Bench bench{CReaderSimulator(options)};
+    bench.Exchange(Request(0x60, {0x00, 0x87, 0x01}));
+    bench.sim.Receive(Request(0x65), bench.now);
+    std::map<TestBytes, std::pair<std::uint64_t, std::uint64_t>> seen; // ID: first, last read
+    std::set<std::uint8_t> antennas;
+    std::map<TestBytes, std::uint8_t> antennaOf;
+    for (int step = 0; step < 20; ++step) {
+        bench.now += 100 * kMs;
+        for (const SimOutput& out : bench.sim.TakeOutput(bench.now)) {
+            if (out.kind != SimOutput::Kind::Record)
+                continue;
+            const TestBytes id(out.bytes.begin() + 2, out.bytes.begin() + 14);
+            auto [at, added] = seen.emplace(id, std::pair{out.dueMicros, out.dueMicros});
+            at->second.second = out.dueMicros;
+            antennas.insert(out.bytes[14]);
+            EXPECT_EQ(antennaOf.emplace(id, out.bytes[14]).first->second, out.bytes[14]);
+        }
+    }
+    EXPECT_GT(seen.size(), 20u);
+    EXPECT_EQ(antennas, (std::set<std::uint8_t>{1, 2, 3, 4}));
+    for (const auto& [id, span] : seen)
+        EXPECT_LE(span.second - span.first, 150 * kMs) << Hex(id);
 }
 
 TEST(Reader, FindsRequestsInTheByteStream) {

@@ -162,6 +162,8 @@ TEST(SimTool, CommandLineErrorsAndHelp) {
         {{"--rate", "0.0166"}, 2, "--rate"},
         {{"--rate", "6e-77"}, 2, "--rate"},
         {{"--param", "71"}, 2, "--param"},
+        {{"--antennas", "5"}, 2, "--antennas"},
+        {{"--dwell-ms", "0"}, 2, "--dwell-ms"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());

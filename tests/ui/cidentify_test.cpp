@@ -4,6 +4,7 @@
 #include "tagrecord.h"
 
 #include "pages/cidentify.h"
+#include "ui/cinventorymodel.h"
 
 #include <QScrollBar>
 #include <QTextDocument>
@@ -254,6 +255,27 @@ TEST_F(IdentifyPage, ClearAndPauseDuringTheStream) {
     EXPECT_TRUE(messages.isEmpty());
     Click(dlg, "identifyTagButton"); // refreshes the box from the emptied text
     EXPECT_TRUE(Shown().isEmpty());
+}
+
+// Continuous: no stop at the record limit, the numbering goes on, the box and its text keep the
+// newest 1,000 lines while the Inventory counts every read; Clear between the two halves of a
+// record keeps the stream in step.
+TEST_F(IdentifyPage, ContinuousStreamKeepsTheNewestThousandLines) {
+    Operate(dlg, QStringLiteral("identifyContinuousCheck:on"));
+    StartStream();
+    const QStringList lines = StreamRecords(0, 1250, 170);
+    EXPECT_EQ(ShownLines(), lines.mid(250));
+    EXPECT_EQ(Page().m_tagText, lines.mid(250).join("\r\n") + "\r\n");
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(dlg.Inventory().TotalReads(), 1250);
+    EXPECT_TRUE(Enabled("identifyPauseButton"));
+
+    const Bytes record = TagRecord(NumberedTagId(7), 2);
+    Answer(Bytes(record.begin(), record.begin() + 9));
+    Click(dlg, "identifyClearButton");
+    Answer(Bytes(record.begin() + 9, record.end()));
+    EXPECT_EQ(ShownLines(), QStringList({"NO.0: 30 31 32 33 34 35 36 37 38 39 3A 07(Antenna2) "}));
 }
 
 } // namespace

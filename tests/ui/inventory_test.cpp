@@ -223,27 +223,102 @@ TEST_F(InventoryWindow, ExportFollowsTheTableOrderAndAFailureKeepsTheRows) {
     EXPECT_EQ(Control<QLabel>(window, "inventorySummary")->text(), dlg.Inventory().SummaryText());
 }
 
-TEST_F(WindowTest, SimulatorStreamGivesOneRowPerTagWithItsCount) {
+struct StreamRow {
+    const char* name;
+    bool continuous;
+};
+
+void PrintTo(const StreamRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class SimulatorStream : public WindowTest, public ::testing::WithParamInterface<StreamRow> {};
+
+// The simulated reader's stream with the Inventory open: not continuous, it stops at 100 records
+// with its box; continuous, it runs past 250 with neither, the status bar and the chart following
+// it, until Pause. Each line of the Data box is one read of its row's tag on its antenna.
+TEST_P(SimulatorStream, StopsAtTheRecordLimitOnlyWhenNotContinuous) {
     CReaderDlg dlg;
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     ASSERT_TRUE(ConnectToSimulator(dlg, QStringLiteral("115200")));
+    SimulatedReader(dlg).Tags().SetMotion(0, 3); // three tags, on antennas 1, 2 and 3
+    SimulatedReader(dlg).SetRecordPeriodMicros(4000);
     dlg.findChild<QAction*>(QStringLiteral("inventoryAction"))->trigger();
     Operate(dlg, QStringLiteral("identifyMultipleTagsRadio:on"));
+    if (GetParam().continuous)
+        Operate(dlg, QStringLiteral("identifyContinuousCheck:on"));
     Click(dlg, "identifyTagButton");
-    ASSERT_TRUE(WaitUntil([&] { return !messages.isEmpty(); }));
-    EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
-    // Every line of the Data box is one read of its row's tag, from the row's antenna.
-    const QStringList lines = dlg.IdentifyPage().m_tagText.split("\r\n", Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 100);
     const CInventoryModel& model = dlg.Inventory();
-    ASSERT_EQ(model.DistinctTags(), 3); // the simulator's three tags, streamed in turn
+    const QRegularExpression streaming(QStringLiteral("^Streaming: [1-9]\\d{2,} records, "));
+    ASSERT_TRUE(WaitUntil([&] {
+        return !messages.isEmpty() || (model.TotalReads() >= 250 &&
+                                       streaming.match(dlg.StatusBar().StateText()).hasMatch() &&
+                                       !dlg.InventoryWindow()->History().Points().empty());
+    }));
+    if (GetParam().continuous) {
+        EXPECT_TRUE(messages.isEmpty());
+        EXPECT_TRUE(SimulatedReader(dlg).IsStreaming());
+        Click(dlg, "identifyPauseButton");
+        EXPECT_TRUE(WaitUntil([&] { return !SimulatedReader(dlg).IsStreaming(); }));
+    } else {
+        EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
+        EXPECT_EQ(model.TotalReads(), 100);
+    }
+    EXPECT_TRUE(Button(dlg, "identifyTagButton")->isEnabled());
+    EXPECT_FALSE(Button(dlg, "identifyPauseButton")->isEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.IdentifyPage().BoxRefreshPending(); }));
+    const QStringList lines = Control<QPlainTextEdit>(dlg, "identifyDataBox")
+                                  ->toPlainText()
+                                  .split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), model.TotalReads());
+    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("NO.%1: ").arg(lines.size() - 1)));
+    ASSERT_EQ(model.DistinctTags(), 3);
     for (const auto& row : model.Rows()) {
         const QString read = row.id + QStringLiteral("(Antenna%1) ").arg(row.antenna);
         EXPECT_EQ(lines.filter(read).size(), row.reads) << read.toStdString();
+        EXPECT_EQ(row.antennaReads[static_cast<std::size_t>(row.antenna - 1)], row.reads);
     }
     ASSERT_TRUE(WaitUntil([&] { return !model.FlushPending(); }));
     EXPECT_EQ(dlg.InventoryWindow()->Proxy().rowCount(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SimulatorStream,
+                         ::testing::Values(StreamRow{"Off", false}, StreamRow{"Continuous", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The chart's figures against a scripted stream: each sample of the totals gives the reads per
+// second since the previous one and the distinct count, over the last minute.
+TEST(ReadRateHistory, FollowsAScriptedStream) {
+    struct Sample {
+        qint64 ms, reads;
+        int distinct;
+    };
+    const struct {
+        const char* name;
+        std::vector<Sample> samples;
+        std::vector<std::pair<double, int>> points;
+    } rows[] = {
+        {"steady", {{0, 0, 0}, {1000, 677, 3}, {2000, 1354, 3}}, {{677, 3}, {677, 3}}},
+        {"uneven ticks", {{0, 0, 0}, {500, 100, 1}, {2000, 400, 2}}, {{200, 1}, {200, 2}}},
+        {"paused", {{0, 0, 0}, {1000, 300, 2}, {2000, 300, 2}}, {{300, 2}, {0, 2}}},
+        {"inventory cleared",
+         {{0, 0, 0}, {1000, 500, 5}, {2000, 10, 1}, {3000, 110, 2}},
+         {{500, 5}, {100, 2}}},
+        {"older than a minute",
+         {{0, 0, 0}, {5000, 50, 1}, {20000, 200, 1}, {70000, 700, 1}},
+         {{10, 1}, {10, 1}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        CReadRateHistory history;
+        for (const Sample& s : row.samples)
+            history.Sample(s.ms, s.reads, s.distinct);
+        std::vector<std::pair<double, int>> points;
+        for (const auto& p : history.Points())
+            points.emplace_back(p.readsPerSecond, p.distinct);
+        EXPECT_EQ(points, row.points);
+    }
 }
 
 } // namespace

@@ -60,6 +60,23 @@ TEST_F(StatusBar, SaysIdleConnectedAndStreamingWithItsFigures) {
     EXPECT_EQ(dlg.StatusBar().FirmwareText(), "");
 }
 
+// A stream whose record count begins again (the Inventory cleared mid-stream) keeps a rate that
+// counts the records since.
+TEST(StatusBarRate, StaysTrueWhenTheCountBeginsAgain) {
+    CStatusBar bar;
+    CStatusBar::Activity activity{CStatusBar::Activity::Streaming};
+    bar.SetActivitySource([&] { return activity; });
+    for (const qint64 records : {500, 1200, 40}) {
+        activity.records = records;
+        const QString before = bar.StateText();
+        ASSERT_TRUE(WaitUntil([&] { return bar.StateText() != before; }));
+    }
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Streaming: 40 records, [1-9]\\d*/s"))
+                    .match(bar.StateText())
+                    .hasMatch())
+        << bar.StateText().toStdString();
+}
+
 // A silent reader: the bar says what waits, Cancel ends it, closes the port and says so once.
 struct CancelRow {
     const char* name;
