@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -234,9 +235,12 @@ void COperationLog::doItemsLayout() {
         QTableView::doItemsLayout();
         return;
     }
-    // Only a row at the end is new: the scroll range grows and the new row is drawn, while the
-    // rows above stay drawn as they are (scrolling moves their pixels).
-    updateGeometries();
+    // Only a row at the end is new: the scroll range grows by a row and the new row is drawn,
+    // while the rows above stay drawn as they are (scrolling moves their pixels). Rows have one
+    // fixed height, so the range is the rows that do not fit.
+    const int rows = viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize());
+    verticalScrollBar()->setRange(0, qMax(0, LineCount() - rows));
+    verticalScrollBar()->setPageStep(rows);
     const int row = LineCount() - 1;
     viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }
