@@ -94,6 +94,7 @@ public:
 private:
     struct Shown {
         int width = -1;
+        QFont font;
         QStaticText text;
     };
 
@@ -104,7 +105,7 @@ private:
         if (m_texts.size() > kKept)
             m_texts.clear();
         Shown& shown = m_texts[{index.row(), index.column()}];
-        if (shown.width != width) {
+        if (shown.width != width || shown.font != option.font) {
             const QString full = index.data(Qt::DisplayRole).toString();
             const QFontMetrics metrics(option.font);
             shown.text.setTextFormat(Qt::PlainText);
@@ -114,6 +115,7 @@ private:
                                    : full);
             shown.text.prepare(QTransform(), option.font);
             shown.width = width;
+            shown.font = option.font;
         }
         return shown.text;
     }
@@ -199,7 +201,7 @@ COperationLog::COperationLog(QWidget* parent)
     // Fixed row heights: the view never measures its lines.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    FitRowsToFont();
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setStretchLastSection(true);
@@ -243,6 +245,16 @@ void COperationLog::doItemsLayout() {
     verticalScrollBar()->setPageStep(rows);
     const int row = LineCount() - 1;
     viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
+}
+
+void COperationLog::FitRowsToFont() {
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+}
+
+void COperationLog::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitRowsToFont();
 }
 
 void COperationLog::clear() {

@@ -39,8 +39,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void doItemsLayout() override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void FitRowsToFont();
+
     COperationLogModel* m_lines;
     // While a line is appended: the rows above it keep their place and their pixels.
     bool m_appending = false;
