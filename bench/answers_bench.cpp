@@ -9,6 +9,7 @@
 //   answers        answers in the operation
 //   us_per_answer  host time per answer
 //   us_first, us_last  the first and the last answer of the operation (the last one logs)
+//   wire_last_us, last_pct  the last answer's own wire time, and us_last as a share of it
 //   us_start       the operator's handler that sends the first request, with its events (not
 //                  in the time)
 //   wire_us        time the answers' bytes take at 115200 bit/s (10 bits a byte)
@@ -124,7 +125,7 @@ void RunFamily(benchmark::State& state, const Family& family) {
     }
     w.dlg.OnClearOperationList();
     double deliverSeconds = 0, startSeconds = 0, firstSeconds = 0, lastSeconds = 0;
-    std::size_t answers = 0, answerBytes = 0;
+    std::size_t answers = 0, answerBytes = 0, lastBytes = 0;
     int operations = 0;
     for (auto _ : state) {
         if (++operations % kClearListEvery == 0)
@@ -135,10 +136,11 @@ void RunFamily(benchmark::State& state, const Family& family) {
         QApplication::processEvents();
         startSeconds += CpuSeconds() - s0;
         double elapsed = 0, one = 0;
-        std::size_t count = 0;
+        std::size_t count = 0, oneBytes = 0;
         while (w.line->HasDue()) {
             const QByteArray answer = w.line->TakeDue();
-            answerBytes += static_cast<std::size_t>(answer.size());
+            oneBytes = static_cast<std::size_t>(answer.size());
+            answerBytes += oneBytes;
             const double t0 = CpuSeconds();
             w.line->Deliver(answer);
             if (!w.line->HasDue() && family.afterLast)
@@ -152,6 +154,7 @@ void RunFamily(benchmark::State& state, const Family& family) {
             ++count;
         }
         lastSeconds += one;
+        lastBytes += oneBytes;
         if (w.LastLine() != family.endLine) {
             state.SkipWithError(("the operation ended with \"" + w.LastLine().toStdString() +
                                  "\", not \"" + family.endLine.toStdString() + "\"")
@@ -177,6 +180,9 @@ void RunFamily(benchmark::State& state, const Family& family) {
     state.counters["answer_bytes"] = static_cast<double>(answerBytes) / n;
     state.counters["wire_us"] = wireSeconds * 1e6;
     state.counters["share_pct"] = deliverSeconds / n / wireSeconds * 100;
+    const double wireLastSeconds = static_cast<double>(lastBytes) * 10 / kBitsPerSecond / n;
+    state.counters["wire_last_us"] = wireLastSeconds * 1e6;
+    state.counters["last_pct"] = lastSeconds / n / wireLastSeconds * 100;
 }
 
 QByteArray Raw(const Bytes& bytes) {
@@ -280,7 +286,7 @@ void RegisterAll() {
               },
               QString(), nullptr, DropUnrecognised});
 
-    for (int lines : {0, 1000, 10000}) {
+    for (int lines : {0, 1000, 10000, 100000}) {
         const std::string name = "BM_SingleIdentifyWithBox/" + std::to_string(lines);
         benchmark::RegisterBenchmark(
             name.c_str(),
@@ -295,7 +301,7 @@ void RegisterAll() {
                                   QStringLiteral("Read Tag Successfully!"), RefreshDataBox});
             })
             ->UseManualTime()
-            ->Iterations(200)
+            ->Iterations(lines < 100000 ? 200 : 40)
             ->Unit(benchmark::kMicrosecond);
     }
 }
@@ -323,6 +329,7 @@ BENCHMARK(BM_AddOperationLine)
     ->Arg(0)
     ->Arg(1000)
     ->Arg(10000)
+    ->Arg(100000)
     ->Iterations(300)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);

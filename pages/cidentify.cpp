@@ -33,6 +33,31 @@ QString TextFromBox(const QString& shown) {
     return text;
 }
 
+// Whether the box gives text back unchanged: line breaks only as CR LF, and none of the
+// characters the box stores or returns as something else (paragraph and line separators,
+// frame marks, no-break spaces).
+bool RoundTrips(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        switch (text[i].unicode()) {
+        case u'\r':
+            if (i + 1 == text.size() || text[i + 1] != QLatin1Char('\n'))
+                return false;
+            ++i;
+            break;
+        case u'\n':
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+        case QChar::Nbsp:
+        case 0xfdd0:
+        case 0xfdd1:
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CIdentify::CIdentify(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Identify")), m_dlg(dlg) {
@@ -99,25 +124,50 @@ bool CIdentify::UpdateData(bool fromControls) {
     ExchangeRadio(fromControls, {m_singleTagRadio.data(), m_multipleTagsRadio.data()}, m_readMode);
     ExchangeCheck(fromControls, m_continuousCheck, m_continuous);
     ApplyContinuous();
-    if (fromControls)
-        m_tagText = TextFromBox(m_dataBox->toPlainText());
-    else
+    if (!fromControls) {
         ShowTagText();
+    } else if (!(m_boxInStep && m_roundTrips && TextIsKnown() &&
+                 m_shownLength == m_tagText.size())) {
+        // Unless the box shows the text exactly as the page wrote it, read what it shows.
+        m_tagText = TextFromBox(m_dataBox->toPlainText());
+    }
     return true;
 }
 
 void CIdentify::ShowTagText() {
     m_boxTimer.stop();
+    if (!m_dataBox) {
+        m_boxPending.clear();
+        m_boxRebuild = false;
+        return;
+    }
+    // Where the text only grew since the page wrote it, the box takes just what is new; laying
+    // out the whole text again would cost time in proportion to its length.
+    if (m_boxInStep && !m_boxRebuild && TextIsKnown()) {
+        AppendPending();
+        return;
+    }
     m_boxPending.clear();
     m_boxRebuild = false;
-    if (!m_dataBox)
-        return;
     m_writingBox = true;
     m_dataBox->setPlainText(BoxText(m_tagText));
     m_writingBox = false;
     m_boxInStep = true;
     m_shownLength = m_tagText.size();
-    m_queuedLength = m_shownLength;
+    m_knownText = m_tagText;
+    m_roundTrips = RoundTrips(m_tagText);
+}
+
+void CIdentify::AppendPending() {
+    if (m_boxPending.isEmpty())
+        return;
+    m_writingBox = true;
+    QTextCursor end(m_dataBox->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(BoxText(m_boxPending));
+    m_writingBox = false;
+    m_shownLength += m_boxPending.size();
+    m_boxPending.clear();
 }
 
 void CIdentify::ApplyContinuous() {
@@ -136,12 +186,14 @@ void CIdentify::TrimTagText() {
     qsizetype excess = m_tagText.count(QStringLiteral("\r\n")) - kContinuousLines;
     if (excess <= 0)
         return;
+    const bool known = TextIsKnown();
     qsizetype cut = 0;
     while (excess-- > 0)
         cut = m_tagText.indexOf(QStringLiteral("\r\n"), cut) + 2;
     m_tagText.remove(0, cut);
     m_shownLength = std::max<qsizetype>(0, m_shownLength - cut);
-    m_queuedLength = std::max<qsizetype>(0, m_queuedLength - cut);
+    if (known)
+        m_knownText = m_tagText;
 }
 
 void CIdentify::EnableButtons(bool identifyTag, bool pause) {
@@ -165,16 +217,19 @@ void CIdentify::AppendTagLine(const QString& line) {
     // (with the lines still waiting); after the text was emptied behind its back (Pause,
     // Disconnect) or the operator typed into it, the box is rebuilt from the text once.
     if (!m_dataBox) {
+        m_knownText = QString();
         m_tagText += line; // the box shows the whole text when it is made
         if (m_tagText.size() > 200 * kContinuousLines)
             TrimTagText();
         return;
     }
-    if (m_queuedLength != m_tagText.size())
+    if (!TextIsKnown())
         m_boxRebuild = true;
+    m_knownText = QString(); // so that appending does not copy the text
     m_tagText += line;
+    m_knownText = m_tagText;
     m_boxPending += line;
-    m_queuedLength = m_tagText.size();
+    m_roundTrips = m_roundTrips && RoundTrips(line);
     if (!m_boxTimer.isActive())
         m_boxTimer.start();
 }
@@ -189,17 +244,10 @@ void CIdentify::RefreshBox() {
         return;
     // Lines that came before the text was emptied (Pause) still go to the box: it keeps what
     // was listed until its next rebuild.
-    if (m_boxRebuild || !m_boxInStep) {
+    if (m_boxRebuild || !m_boxInStep)
         ShowTagText();
-    } else {
-        m_writingBox = true;
-        QTextCursor end(m_dataBox->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(BoxText(m_boxPending));
-        m_writingBox = false;
-        m_boxPending.clear();
-        m_shownLength = m_queuedLength;
-    }
+    else
+        AppendPending();
     TrimTagText();
     ScrollToLastLine();
 }

@@ -83,6 +83,11 @@ protected:
 private:
     void EnableButtons(bool identifyTag, bool pause);
     void ShowTagText();
+    void AppendPending();
+    bool TextIsKnown() const {
+        return m_tagText.isSharedWith(m_knownText) ||
+               (m_tagText.isEmpty() && m_knownText.isEmpty());
+    }
     void ScrollToLastLine();
     // Continuous: m_tagText and the box drop their oldest lines beyond kContinuousLines.
     void ApplyContinuous();
@@ -97,16 +102,21 @@ private:
     QPointer<QPushButton> m_pauseButton;
     QPointer<QCheckBox> m_continuousCheck;
 
-    // True while the Data box shows exactly the first m_shownLength characters of m_tagText,
+    // True while the Data box shows exactly the first m_shownLength characters of m_knownText,
     // with no edit of the operator's; only then can lines be appended to the box instead of
     // rebuilding it.
     bool m_boxInStep = false;
     qsizetype m_shownLength = 0;
     bool m_writingBox = false;
-    // Lines appended to m_tagText and not yet to the box; m_queuedLength is the length of
-    // m_tagText they bring the box to. m_boxRebuild: the text changed otherwise meanwhile.
+    // m_tagText as this page last left it, sharing its characters: while m_tagText still
+    // shares them, nobody has changed the text since, and the box needs only what was
+    // appended. m_roundTrips: the text reads back from the box unchanged (no bare line breaks
+    // or other characters the box turns into something else).
+    QString m_knownText;
+    bool m_roundTrips = true;
+    // Lines appended to m_knownText and not yet to the box. m_boxRebuild: the text changed
+    // otherwise meanwhile.
     QString m_boxPending;
-    qsizetype m_queuedLength = 0;
     bool m_boxRebuild = false;
     QTimer m_boxTimer;
 };

@@ -1,13 +1,18 @@
 // The operation list: one timed line per finished operation, the newest one highlighted. The
 // operator may select several lines and copy them (Ctrl+C or the context menu's Copy) as
 // "time<TAB>text" lines.
+//
+// The lines live in a model of their own and the view draws the grid itself, so adding a line
+// costs the same whether the list holds ten lines or a hundred thousand.
 #pragma once
 
+#include <QTableView>
 #include <QTime>
-#include <QTreeWidget>
 #include <functional>
 
-class COperationLog : public QTreeWidget {
+class COperationLogModel;
+
+class COperationLog : public QTableView {
     Q_OBJECT
 public:
     explicit COperationLog(QWidget* parent = nullptr);
@@ -16,9 +21,10 @@ public:
     // scrolls to it.
     void AddOperationLine(const QString& text);
     // Deletes every line.
+    void clear();
     void DeleteAllItems() { clear(); }
 
-    int LineCount() const { return topLevelItemCount(); }
+    int LineCount() const;
     QString TimeAt(int line) const;
     QString TextAt(int line) const;
 
@@ -32,7 +38,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void doItemsLayout() override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void FitRowsToFont();
+
+    COperationLogModel* m_lines;
+    // While a line is appended: the rows above it keep their place and their pixels.
+    bool m_appending = false;
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };
 };

@@ -32,6 +32,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <future>
 
 CReaderDlg::CReaderDlg(QWidget* parent)
     : QDialog(parent), m_start(std::make_unique<CStart>()),
@@ -44,6 +45,9 @@ CReaderDlg::CReaderDlg(QWidget* parent)
     connect(&m_serial, &CMSComm::OnComm, this, &CReaderDlg::OnComm);
     connect(&m_serial, &CMSComm::DeviceLost, this, &CReaderDlg::OnDeviceLost);
 
+    // Asking the system for its serial devices takes a few milliseconds; it runs while the
+    // window is built.
+    std::future<QStringList> ports = std::async(std::launch::async, PortListEntries);
     BuildWindow();
     m_statusBar->SetActivitySource([this] { return CurrentActivity(); });
     connect(m_statusBar, &CStatusBar::CancelClicked, this, &CReaderDlg::OnCancelWaiting);
@@ -54,7 +58,7 @@ CReaderDlg::CReaderDlg(QWidget* parent)
     m_disconnectButton->setEnabled(false);
     m_demonstrationButton->setEnabled(false);
     m_updateSettingsButton->setEnabled(false);
-    m_portList->addItems(PortListEntries());
+    m_portList->addItems(ports.get());
     m_portList->setCurrentIndex(0);
     m_baudList->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
                           QStringLiteral("57600"), QStringLiteral("115200")});

@@ -117,7 +117,7 @@ TEST_F(Accessibility, OperationListReadsAsANamedListWithItsColumnHeaders) {
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&dlg.OperationList());
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Operation list"));
-    EXPECT_EQ(list->role(), QAccessible::Tree);
+    EXPECT_EQ(list->role(), QAccessible::Table);
     dlg.AddOperationLine(QStringLiteral("Port Opened Successfully!"));
     QAccessibleTableInterface* table = list->tableInterface();
     ASSERT_NE(table, nullptr);
