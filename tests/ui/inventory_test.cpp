@@ -251,11 +251,16 @@ TEST_P(SimulatorStream, StopsAtTheRecordLimitOnlyWhenNotContinuous) {
     Click(dlg, "identifyTagButton");
     const CInventoryModel& model = dlg.Inventory();
     const QRegularExpression streaming(QStringLiteral("^Streaming: [1-9]\\d{2,} records, "));
-    ASSERT_TRUE(WaitUntil([&] {
-        return !messages.isEmpty() || (model.TotalReads() >= 250 &&
-                                       streaming.match(dlg.StatusBar().StateText()).hasMatch() &&
-                                       !dlg.InventoryWindow()->History().Points().empty());
-    }));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return !messages.isEmpty() ||
+                   (model.TotalReads() >= 250 &&
+                    streaming.match(dlg.StatusBar().StateText()).hasMatch() &&
+                    !dlg.InventoryWindow()->History().Points().empty());
+        },
+        20000)) // 250 records and a chart tick take a while under the sanitizers
+        << model.TotalReads() << " reads; " << dlg.StatusBar().StateText().toStdString() << "; "
+        << dlg.InventoryWindow()->History().Points().size() << " chart points";
     if (GetParam().continuous) {
         EXPECT_TRUE(messages.isEmpty());
         EXPECT_TRUE(SimulatedReader(dlg).IsStreaming());
