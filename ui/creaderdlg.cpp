@@ -409,7 +409,8 @@ void CReaderDlg::OnUpdateSettings() {
 
 CStatusBar::Activity CReaderDlg::CurrentActivity() const {
     using Activity = CStatusBar::Activity;
-    if (!m_serial.GetPortOpen())
+    // A port held open only for a late answer is as good as closed: nothing is awaited.
+    if (!m_serial.GetPortOpen() || m_closeTimer.isActive())
         return {};
     if (IsStreaming(*this) && m_lastCommand != kCmdStop)
         return {Activity::Streaming,           {}, 0, 0, false, m_inventory->RunReads(),

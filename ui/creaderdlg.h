@@ -80,8 +80,8 @@ public:
     // The status bar's Cancel: gives up the operation waiting for an answer, closes the port and
     // says so in the operation list.
     void OnCancelWaiting();
-    // What the status bar shows: idle while the port is closed, else the stream or the operation
-    // waiting for an answer.
+    // What the status bar shows: idle while the port is closed or closing, else the stream or the
+    // operation waiting for an answer.
     CStatusBar::Activity CurrentActivity() const;
 
     // Page groups.

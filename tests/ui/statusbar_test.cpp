@@ -55,7 +55,8 @@ TEST_F(StatusBar, SaysIdleConnectedAndStreamingWithItsFigures) {
     EXPECT_TRUE(WaitUntil([&] { return State() == "Idle"; })) << State().toStdString();
     EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
 
-    Click(dlg, "disconnectButton");
+    Click(dlg, "disconnectButton"); // the port closes once its last answer is in: idle at once
+    EXPECT_EQ(State(), "Idle");
     EXPECT_EQ(dlg.StatusBar().PortText(), "Not connected");
     EXPECT_EQ(dlg.StatusBar().FirmwareText(), "");
 }
