@@ -359,6 +359,9 @@ void CIdentify::OnPause() {
     m_dlg.m_multiShown = 0;
     m_dlg.m_rxCount = 0;
     m_dlg.m_multiRxTotal = 0;
+    // Records the reader sent before it obeyed the stop reach the port, held open for the
+    // stop's answer; they are not shown as a new stream.
+    m_dlg.m_multiStreaming = 0;
     m_dlg.ClosePortIfOpen();
 }
 

@@ -9,6 +9,7 @@
 #include "pages/cstart.h"
 #include "pages/cworkmode.h"
 #include "protocol/answers.h"
+#include "protocol/closedelay.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
 #include "protocol/pendingoperation.h"
@@ -42,6 +43,8 @@ CReaderDlg::CReaderDlg(QWidget* parent)
       m_inventory(std::make_unique<CInventoryModel>()) {
     m_connectTimer.setSingleShot(false);
     connect(&m_connectTimer, &QTimer::timeout, this, &CReaderDlg::OnConnectTimer);
+    m_closeTimer.setSingleShot(true);
+    connect(&m_closeTimer, &QTimer::timeout, this, &CReaderDlg::ClosePortNow);
     connect(&m_serial, &CMSComm::OnComm, this, &CReaderDlg::OnComm);
     connect(&m_serial, &CMSComm::DeviceLost, this, &CReaderDlg::OnDeviceLost);
 
@@ -145,8 +148,10 @@ QSize CReaderDlg::sizeHint() const {
 // ---- the port ----
 
 void CReaderDlg::OpenPortIfClosed() {
-    if (m_serial.GetPortOpen())
+    if (m_serial.GetPortOpen()) {
+        m_closeTimer.stop();
         return;
+    }
     m_serial.SetPortOpen(true);
     if (!m_serial.GetPortOpen()) {
         ReportOpenFailure();
@@ -170,9 +175,31 @@ void CReaderDlg::ReportOpenFailure() {
 }
 
 void CReaderDlg::ClosePortIfOpen() {
+    if (m_serial.GetPortOpen() && m_answerDue) {
+        // Closed now, the port would lose the head of the answer on its way, and its tail would
+        // reach the next operation after a reopen as bytes that are no frame. Held open, the
+        // answer arrives whole and the next operation takes it away as a late answer.
+        if (!m_closeTimer.isActive())
+            m_closeAsked.start();
+        HoldPortOpen(m_lastRequestBytes);
+        m_statusBar->Refresh();
+        return;
+    }
+    ClosePortNow();
+}
+
+void CReaderDlg::ClosePortNow() {
+    m_closeTimer.stop();
     if (m_serial.GetPortOpen())
         m_serial.SetPortOpen(false);
     m_statusBar->Refresh();
+}
+
+void CReaderDlg::HoldPortOpen(int pendingBytes) {
+    const auto line = CMSComm::ParseSettings(m_serial.GetSettings());
+    const int quiet = QuietBeforeCloseMs(pendingBytes, line ? line->baud : 0);
+    const int left = kCloseDelayLimitMs - static_cast<int>(m_closeAsked.elapsed());
+    m_closeTimer.start(std::clamp(quiet, 0, std::max(left, 0)));
 }
 
 void CReaderDlg::SendRequest(ByteView frame) {
@@ -184,6 +211,10 @@ void CReaderDlg::WriteToLine(ByteView frame) {
         m_trace->Sent(frame, m_serial.GetPortOpen());
     if (frame.size() > 2)
         m_lastCommand = frame[2];
+    m_answerDue = true;
+    m_lastRequestBytes = static_cast<int>(frame.size());
+    if (m_closeTimer.isActive())
+        HoldPortOpen(m_lastRequestBytes);
     m_statusBar->RequestSent();
     m_serial.SetOutput(
         QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size())));
@@ -199,6 +230,11 @@ void CReaderDlg::OnComm() {
         m_trace->Received(received, IsStreaming(*this));
     if (m_waitHandshake == 1 || m_waitVersion == 1)
         m_attempt.bytesReceived += input.size();
+    if (!received.empty()) {
+        m_answerDue = false;
+        if (m_closeTimer.isActive())
+            HoldPortOpen(0); // more of the answer may follow
+    }
     DispatchResponse(*this, *this, received);
     m_statusBar->Refresh();
 }
@@ -278,6 +314,10 @@ void CReaderDlg::OnConnect() {
                                  : QStringLiteral("\"%1\" is not a baud rate.").arg(baudText));
         return;
     }
+    // A port still held open for a late answer is kept only for the same line.
+    if (m_closeTimer.isActive() &&
+        (*device != m_serial.Device() || settings != m_serial.GetSettings()))
+        ClosePortNow();
     if (auto number = ComPortNumber(portText))
         m_serial.SetCommPort(static_cast<short>(*number));
     else
@@ -302,7 +342,7 @@ void CReaderDlg::OnConnect() {
 
 void CReaderDlg::OnConnectTimer() {
     m_connectTimer.stop();
-    ClosePortIfOpen();
+    ClosePortNow();
     m_connectButton->setEnabled(true);
     // A version answer that never came ends the attempt too; one that comes later is not taken.
     m_waitVersion = 0;
@@ -369,7 +409,8 @@ void CReaderDlg::OnUpdateSettings() {
 
 CStatusBar::Activity CReaderDlg::CurrentActivity() const {
     using Activity = CStatusBar::Activity;
-    if (!m_serial.GetPortOpen())
+    // A port held open only for a late answer is as good as closed: nothing is awaited.
+    if (!m_serial.GetPortOpen() || m_closeTimer.isActive())
         return {};
     if (IsStreaming(*this) && m_lastCommand != kCmdStop)
         return {Activity::Streaming,           {}, 0, 0, false, m_inventory->RunReads(),
@@ -406,7 +447,7 @@ void CReaderDlg::done(int result) {
     // goes out first, and the close lets it reach the line.
     if (m_serial.GetPortOpen() && m_waitMultiIdentify == 1 && m_lastCommand != kCmdStop)
         SendRequest(BuildStop());
-    ClosePortIfOpen();
+    ClosePortNow();
     QDialog::done(result);
 }
 

@@ -21,6 +21,7 @@
 #include "ui/cstatusbar.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -53,7 +54,11 @@ public:
 
     // The serial control and the two port steps used around every exchange.
     CMSComm m_serial;
+    // Opening finds a port still held open for a late answer open, and keeps it.
     void OpenPortIfClosed();
+    // Closes the port, but holds it open while the answer to the last request sent may still be
+    // on its way (a handler closing right after a request whose answer it does not wait for):
+    // it closes once the line has been quiet long enough, unless an operation starts meanwhile.
     void ClosePortIfOpen() override;
     // Hands one request frame to the line and empties the receive buffer.
     void SendRequest(ByteView frame);
@@ -75,8 +80,8 @@ public:
     // The status bar's Cancel: gives up the operation waiting for an answer, closes the port and
     // says so in the operation list.
     void OnCancelWaiting();
-    // What the status bar shows: idle while the port is closed, else the stream or the operation
-    // waiting for an answer.
+    // What the status bar shows: idle while the port is closed or closing, else the stream or the
+    // operation waiting for an answer.
     CStatusBar::Activity CurrentActivity() const;
 
     // Page groups.
@@ -142,6 +147,10 @@ private:
     void OnComm();
     void OnDeviceLost(const QString& text);
     void ReportOpenFailure();
+    void ClosePortNow();
+    // (Re)starts the quiet time before a held close, pendingBytes still to go out, never past
+    // the limit counted from when the close was asked for.
+    void HoldPortOpen(int pendingBytes);
 
     std::unique_ptr<CStart> m_start;
     std::unique_ptr<CIdentify> m_identify;
@@ -167,6 +176,10 @@ private:
     COperationLog* m_opList = nullptr;
     CStatusBar* m_statusBar = nullptr;
     QTimer m_connectTimer;
+    QTimer m_closeTimer;            // runs while a close waits for a late answer
+    QElapsedTimer m_closeAsked;     // since that close was asked for
+    bool m_answerDue = false;       // a request went out and nothing was received since
+    int m_lastRequestBytes = 0;     // size of the last request sent
     std::uint8_t m_lastCommand = 0; // command of the last request sent
     ConnectAttempt m_attempt;       // what the last Connect found out
 };

@@ -155,7 +155,7 @@ TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
         EXPECT_EQ(dlg.m_waitSingleModeAck, row.singleModeAck);
         EXPECT_TRUE(Shown().isEmpty());
         ExpectIdle();
-        EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
         for (const Bytes& late : {kModeWriteAck, kIdentifyFailed}) {
             dlg.OpenPortIfClosed();
             Answer(late);
@@ -248,10 +248,11 @@ TEST_F(IdentifyPage, ClearAndPauseDuringTheStream) {
     EXPECT_EQ(Sent(), QStringList({kStop}));
     ExpectIdle();
     EXPECT_EQ(dlg.m_rxCount + dlg.m_multiRxTotal + dlg.m_multiShown, 0u);
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-    // Records sent before the reader saw the stop are lost with the closed port.
+    // Records sent before the reader saw the stop are not shown: the stream is over. The port
+    // closes once they and the stop's answer have had time to arrive.
     StreamRecords(20, 21, 17);
     EXPECT_EQ(ShownLines(), next);
+    EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
     EXPECT_TRUE(messages.isEmpty());
     Click(dlg, "identifyTagButton"); // refreshes the box from the emptied text
     EXPECT_TRUE(Shown().isEmpty());

@@ -1,5 +1,6 @@
 // Connect, Disconnect and Update Settings through the window's buttons.
 #include "fakebackend.h"
+#include "pagetest.h"
 #include "ptypeer.h"
 #include "windowtest.h"
 
@@ -102,7 +103,7 @@ TEST_F(ConnectOverPty, HandshakeInAnyPiecesConnectsAndDisconnectOrUpdateSettings
         EXPECT_EQ(peer.Expect(4), kMultiStart);
         EXPECT_EQ(Lines(dlg).size(), viaSettings ? kept : 0); // Disconnect empties the list
         EXPECT_EQ(dlg.m_connected + dlg.m_sheetReady + dlg.m_settingsShown, 0);
-        EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+        EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
         EXPECT_FALSE(Button(dlg, "disconnectButton")->isEnabled());
         EXPECT_FALSE(Button(dlg, "updateSettingsButton")->isEnabled());
         Click(dlg, "demonstrationButton");

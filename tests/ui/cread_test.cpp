@@ -34,7 +34,7 @@ protected:
 // typed into the data boxes are capitals, and a typed next tag ID is kept.
 TEST_F(TagOperationPage, ActivationStopsTheStreamAndShowsTheStartValues) {
     EXPECT_EQ(Sent(), QStringList({"A0 02 FE 60"}));
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+    EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
     ExpectControls(dlg, kStartValues + QStringList({"fastWriteIdBox=00 00"}));
     EXPECT_EQ(Control<QLineEdit>(dlg, "destroyPasswordBox")->echoMode(), QLineEdit::Password);
     Page().AppendReadData(QStringLiteral("12 34"));
@@ -171,7 +171,7 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShowAndKeepsTheAttemptCount)
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(messages, QStringList({"Invalid Address!"}));
     EXPECT_EQ(TagFlags() + dlg.m_retryCount, 0);
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+    EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
 }
 
 // A failed answer brings the same request again: a success at the tenth attempt still counts.
