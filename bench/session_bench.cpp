@@ -2,10 +2,10 @@
 //
 //   BM_ConnectSimulator      Connect pressed with the "Simulator" entry at 115200 bit/s, up to
 //                            the window being connected (the version answer handled). The
-//                            simulated line is paced at the baud rate, answers 1 ms after each
+//                            simulated line is paced at the baud rate, answers 2 ms after each
 //                            request and hands bytes over every 3 ms, as a serial driver does.
 //   BM_ConnectPtyTool        the same against tarnwick-sim on a pseudo-terminal through the real
-//                            serial back-end (a pseudo-terminal is not paced: no wire time).
+//                            serial back-end; the tool paces the line at the rate set, too.
 //   BM_DeviceSettingsFilled  Device Settings pressed on the simulator, up to the Work Mode Get
 //                            it starts being done (the page shows the reader's values).
 //   BM_GroupSwitch           Device Settings and Demonstration in turn on an in-memory line:

@@ -30,6 +30,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSet>
+#include <QStatusBar>
 #include <QWindow>
 
 #include <cstdio>
@@ -104,14 +105,25 @@ public:
     void Shot(const QString& name, const QRect& area) {
         QScreen* screen = m_dlg.screen();
         const QRect clipped = area.intersected(screen->geometry());
-        const QPixmap picture =
-            screen->grabWindow(0, clipped.x(), clipped.y(), clipped.width(), clipped.height());
+        Save(name,
+             screen->grabWindow(0, clipped.x(), clipped.y(), clipped.width(), clipped.height()));
+    }
+    void Shot(const QString& name) { Shot(name, m_dlg.frameGeometry()); }
+
+    // Saves the status bar, with a strip of the window above it, as status-<state>.png. It is
+    // taken from the window itself, so the Inventory window in front of it does not hide it.
+    void StatusShot(const QString& state) {
+        const QStatusBar& bar = m_dlg.StatusBar();
+        const QRect area(bar.mapTo(&m_dlg, QPoint(0, -24)), bar.size() + QSize(0, 24));
+        Save(QStringLiteral("status-") + state, m_dlg.grab(area));
+    }
+
+    void Save(const QString& name, const QPixmap& picture) {
         const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
         if (picture.isNull() || !Compact(picture.toImage()).save(path, "PNG", 9))
             throw std::runtime_error("cannot save " + path.toStdString());
         std::printf("%s\n", qPrintable(path));
     }
-    void Shot(const QString& name) { Shot(name, m_dlg.frameGeometry()); }
 
     // Presses a button and waits until the operation list gains the line text.
     void ClickAndWaitForLine(const char* button, const QString& text) {
@@ -147,12 +159,21 @@ public:
         if (!WaitUntil([&] { return m_dlg.m_connected == 1; }, 5000))
             throw std::runtime_error("the simulator did not connect");
         Settle(300);
+        StatusShot(QStringLiteral("idle"));
 
         // Tag Identify while the multi-tag stream runs.
         Click(m_dlg, "identifyMultipleTagsRadio");
         Settle(300);
         Click(m_dlg, "identifyTagButton");
-        Settle(1000);
+        // The status bar counts the records once a second.
+        WaitUntil(
+            [&] {
+                const QString state = m_dlg.StatusBar().StateText();
+                return state.startsWith(QLatin1String("Streaming: ")) &&
+                       !state.contains(QLatin1String(" 0/s"));
+            },
+            3000);
+        Settle(300);
         Shot(QStringLiteral("tag-identify"));
         // The stream stops by itself after 100 tags; Pause is only pressed while it runs.
         if (Find<QAbstractButton>(m_dlg, "identifyPauseButton").isEnabled())
@@ -174,6 +195,7 @@ public:
         WaitExposed(inventory);
         Settle(40000);
         Shot(QStringLiteral("inventory"), inventory.frameGeometry());
+        StatusShot(QStringLiteral("streaming"));
         Click(m_dlg, "identifyPauseButton");
         Click(m_dlg, "identifyContinuousCheck");
         inventory.close();
@@ -192,6 +214,22 @@ public:
         // Device Settings: entering it reads the work-mode settings into the page.
         ClickAndWaitForLine("deviceSettingsButton", QStringLiteral("Get Settings Successfully!!"));
         Shot(QStringLiteral("work-mode"));
+
+        // A reader that has stopped answering: Get Settings waits past the point where the status
+        // bar offers Cancel. Cancel closes the port; the next operation opens it again.
+        auto* line = qobject_cast<CSimulatorBackend*>(m_dlg.m_serial.Backend());
+        if (!line)
+            throw std::runtime_error("the simulator is not on the line");
+        line->Simulator().Faults().Set(0x63, FaultSpec{FaultKind::Silence});
+        Click(m_dlg, "getSettingsButton");
+        auto& cancel = Find<QAbstractButton>(m_dlg, "cancelWaitingButton");
+        if (!WaitUntil([&] { return cancel.isVisible(); }, 10000))
+            throw std::runtime_error("no Cancel while the reader is silent");
+        Settle(1500);
+        StatusShot(QStringLiteral("waiting"));
+        line->Simulator().Faults().Clear();
+        cancel.click();
+        Settle(300);
 
         // Reader Parameters with its settings read back and the channel menu open.
         m_dlg.Sheet().SetActivePage(1);

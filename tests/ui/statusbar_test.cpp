@@ -117,7 +117,8 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     ASSERT_TRUE(WaitUntil([&] { return dlg.m_waitGetParams == 0; }));
     if (*row.typed) { // the password changes need a login first
         Click(dlg, "loginButton");
-        ASSERT_TRUE(WaitUntil([&] { return dlg.m_loggedIn == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.m_loggedIn == 1; }))
+            << Lines(dlg).join('|').toStdString() << messages.join('|').toStdString();
     }
     QTest::qWait(30);
     QStringList wire;
