@@ -304,7 +304,7 @@ void CReaderDlg::OnConnect() {
     m_attempt.portValid = device.has_value();
     m_attempt.baudValid = CMSComm::ParseSettings(settings).has_value();
     m_statusBar->SetPort(m_attempt.port, baudText);
-    if (!device || !CMSComm::ParseSettings(settings)) {
+    if (!m_attempt.portValid || !m_attempt.baudValid) {
         // Typed text that names no port or no baud rate opens nothing; the time-out follows.
         AddOperationLine(QStringLiteral("Failed to Open Comm Port!"));
         AddOperationLine(!device ? QStringLiteral("\"%1\" is not a port: choose COM1 .. COM10, "
@@ -494,11 +494,8 @@ void CReaderDlg::OnDeviceSettings() {
     m_settingsShown = 1;
     OpenPortIfClosed();
     SendRequest(BuildStop());
-    // The port stays open for the Get that follows at once: closed and opened again in between,
-    // it would lose the start of the stop's answer and take its tail for the head of the first
-    // read's answer. Kept open, the whole answer comes first and is passed over.
-    if (m_connected != 1)
-        ClosePortIfOpen();
+    // Held open for the stop's answer, the port is still open when the Get begins at once.
+    ClosePortIfOpen();
     m_workmode->OnGetSettings();
 }
 
