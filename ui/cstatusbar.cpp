@@ -122,10 +122,11 @@ void CStatusBar::Show(const Activity& a, bool force) {
             m_recordsAtTick = a.records;
             m_sinceTick.restart();
         }
-        text = tr("Streaming: %1 records, %2/s, %3 distinct tags")
-                   .arg(a.records)
+        text = tr("Streaming: %1, %2/s, %3")
+                   .arg(a.records == 1 ? tr("1 record") : tr("%1 records").arg(a.records))
                    .arg(m_rate)
-                   .arg(a.distinct);
+                   .arg(a.distinct == 1 ? tr("1 distinct tag")
+                                        : tr("%1 distinct tags").arg(a.distinct));
         m_tick.start(kTickMs);
         break;
     }
