@@ -99,7 +99,6 @@ private:
     void EnableChannelList(bool on);
     // Sets the hopping set to flags when hopping is selected; the menu commands' shared body.
     void SetChannelsIfHopping(const ChannelFlags& flags);
-    void ClearOtherPendingFlags();
     void Send(const Bytes& frame);
     void Refuse(const QString& text);
 

@@ -5,6 +5,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
+#include "protocol/operations.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
@@ -270,13 +271,6 @@ void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
     m_dlg.ClosePortIfOpen();
 }
 
-// A new tag operation replaces whatever tag operation was still pending, so that no stale mark
-// can later resend an old request (a Destroy among them) in answer to unrelated bytes.
-void CRead::ClearTagOperationFlags() {
-    m_dlg.m_multiRxTotal = 0;
-    m_dlg.ClearConnectAndTagMarks();
-}
-
 void CRead::OnReadTag() {
     ReadTag(m_dlg.m_waitReadTag != 1);
 }
@@ -300,12 +294,9 @@ void CRead::ReadTag(bool newOperation) {
         Refuse(QStringLiteral("Address+Length Should Less Than %1\uFF01").arg(kWordsInReach),
                newOperation, m_dlg.m_waitReadTag);
     else {
-        m_dlg.SendRequest(BuildReadTag(*section, static_cast<std::uint8_t>(address),
+        m_dlg.SendRequest(BeginReadTag(m_dlg, newOperation, *section,
+                                       static_cast<std::uint8_t>(address),
                                        static_cast<std::uint8_t>(length)));
-        ClearTagOperationFlags();
-        m_dlg.m_waitReadTag = 1;
-        if (newOperation)
-            m_dlg.m_retryCount = 0;
     }
     m_readData.clear();
     RefreshReadData();
@@ -341,12 +332,8 @@ void CRead::WriteTag(bool newOperation) {
         Refuse(QStringLiteral("Invalid Data"), newOperation, m_dlg.m_waitWriteTag);
         return;
     }
-    m_dlg.SendRequest(
-        BuildWriteTag(*section, static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
-    ClearTagOperationFlags();
-    m_dlg.m_waitWriteTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginWriteTag(m_dlg, newOperation, *section,
+                                    static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
 }
 
 void CRead::OnInitialize() {
@@ -355,11 +342,7 @@ void CRead::OnInitialize() {
 
 void CRead::Initialize(bool newOperation) {
     m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BuildInitTag());
-    ClearTagOperationFlags();
-    m_dlg.m_waitInitTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginInitTag(m_dlg, newOperation));
 }
 
 void CRead::OnLock() {
@@ -375,11 +358,7 @@ void CRead::Lock(bool newOperation) {
                newOperation, m_dlg.m_waitLockTag);
         return;
     }
-    m_dlg.SendRequest(BuildLockTag(*code));
-    ClearTagOperationFlags();
-    m_dlg.m_waitLockTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginLockTag(m_dlg, newOperation, *code));
 }
 
 void CRead::OnDestroy() {
@@ -406,11 +385,7 @@ void CRead::Destroy(bool newOperation) {
     std::array<std::uint8_t, 4> password{};
     for (std::size_t i = 0; i < password.size(); ++i)
         password[i] = static_cast<std::uint8_t>(digits[2 * i] * 16 + digits[2 * i + 1]);
-    m_dlg.SendRequest(BuildDestroyTag(password));
-    ClearTagOperationFlags();
-    m_dlg.m_waitDestroyTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginDestroyTag(m_dlg, newOperation, password));
 }
 
 // ---- fast tag-ID write and the login group ----
@@ -421,15 +396,6 @@ namespace {
 constexpr std::size_t kMaxTagIdBytes = 12;
 } // namespace
 
-// The common start of these requests: port opened, every other pending operation dropped, the
-// operation's own mark set, the request sent. None of them is retried.
-void CRead::StartAccessRequest(int& mark, ByteView request) {
-    m_dlg.OpenPortIfClosed();
-    m_dlg.ClearPendingMarks();
-    mark = 1;
-    m_dlg.SendRequest(request);
-}
-
 void CRead::OnFastWriteTagId() {
     if (m_fastWriteIdBox)
         m_fastWriteId = m_fastWriteIdBox->toPlainText();
@@ -438,24 +404,23 @@ void CRead::OnFastWriteTagId() {
         ShowMessage(MessageParent(), QStringLiteral("Invalid Input!"));
         return;
     }
-    m_dlg.m_tagIdLen = static_cast<std::uint8_t>(id->size());
-    m_dlg.m_tagId.fill(0);
-    std::copy(id->begin(), id->end(), m_dlg.m_tagId.end() - static_cast<long>(id->size()));
-    StartAccessRequest(m_dlg.m_waitFastWriteId, BuildFastWriteId(*id));
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginFastWriteId(m_dlg, *id));
 }
 
 void CRead::OnLogin() {
     CLoginDlg login(MessageParent());
     if (RunModal(login) != QDialog::Accepted)
         return;
-    m_dlg.m_loginPwd = login.m_passwordBytes;
-    StartAccessRequest(m_dlg.m_waitLogin, BuildReadLoginPassword());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginLogin(m_dlg, login.m_passwordBytes));
 }
 
 void CRead::OnAuthorize() {
     if (m_dlg.m_loggedIn == 0)
         return;
-    StartAccessRequest(m_dlg.m_waitAuthorize, BuildAuthorize());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginAuthorize(m_dlg));
 }
 
 namespace {
@@ -478,18 +443,22 @@ void CRead::OnModifyLoginPassword() {
     if (m_dlg.m_loggedIn == 0)
         return;
     CModifyLoginPwdDlg dialog(MessageParent());
-    if (!AskPasswordChange(dialog, m_dlg.m_oldLoginPwd, m_dlg.m_newLoginPwd))
+    std::array<std::uint8_t, 4> oldPassword{}, newPassword{};
+    if (!AskPasswordChange(dialog, oldPassword, newPassword))
         return;
-    StartAccessRequest(m_dlg.m_waitModifyLoginPwd, BuildReadLoginPassword());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginModifyLoginPassword(m_dlg, oldPassword, newPassword));
 }
 
 void CRead::OnModifyAuthorizeCode() {
     if (m_dlg.m_loggedIn == 0)
         return;
     CModifyAuthPwdDlg dialog(MessageParent());
-    if (!AskPasswordChange(dialog, m_dlg.m_oldAuthPwd, m_dlg.m_newAuthPwd))
+    std::array<std::uint8_t, 2> oldCode{}, newCode{};
+    if (!AskPasswordChange(dialog, oldCode, newCode))
         return;
-    StartAccessRequest(m_dlg.m_waitModifyAuthPwd, BuildReadAuthPassword());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginModifyAuthorizeCode(m_dlg, oldCode, newCode));
 }
 
 void CRead::SetPasswordFunctionsShown(bool shown) {

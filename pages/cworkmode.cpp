@@ -1,6 +1,7 @@
 #include "pages/cworkmode.h"
 
 #include "protocol/commands.h"
+#include "protocol/operations.h"
 #include "ui/controls.h"
 #include "ui/coperationlog.h"
 #include "ui/creaderdlg.h"
@@ -319,41 +320,24 @@ void CWorkmode::OnSetSettings() {
     m_dlg.OpenPortIfClosed();
     UpdateData(true);
 
-    if (m_workMode >= 0 && m_workMode <= 2) {
-        m_dlg.m_modeMasterSlave = m_workMode == 0 ? 1 : 0;
-        m_dlg.m_modeTimer = m_workMode == 1 ? 1 : 0;
-        m_dlg.m_modeTrigger = m_workMode == 2 ? 1 : 0;
-    }
-    const QString output = CommModeText();
-    if (output == kRs232 || output == kRs485 || output == kWiegand) {
-        m_dlg.m_outRs232 = output == kRs232 ? 1 : 0;
-        m_dlg.m_outRs485 = output == kRs485 ? 1 : 0;
-        m_dlg.m_outWiegand = output == kWiegand ? 1 : 0;
-    }
-
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_waitGetMode = 0;
-    m_dlg.m_waitSetParams = 0;
-    m_dlg.m_waitGetParams = 0;
-    m_dlg.m_waitSetMode = 1;
-    m_dlg.m_setModeStep = 1;
-    m_dlg.ClearRx();
+    const std::uint8_t output = CommModeCode(CommModeText());
+    const Bytes first = BeginSetWorkMode(m_dlg,
+                                         m_workMode >= 0 && m_workMode <= 2
+                                             ? std::optional<std::uint8_t>(m_workMode + 1)
+                                             : std::nullopt,
+                                         output != 0 ? std::optional(output) : std::nullopt);
     m_baudSentRate = 0;
 
     // The form was transferred just above; a second transfer would only repeat its prompt.
-    SendWorkModeValue();
+    Send(first);
 }
 
 void CWorkmode::OnGetSettings() {
     if (m_dlg.m_connected != 1)
         return;
     m_dlg.OpenPortIfClosed();
-    m_dlg.m_waitSetMode = 0;
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_getModeStep = 1;
-    m_dlg.m_waitGetMode = 1;
     m_baudSentRate = 0;
-    ReadWorkMode();
+    Send(BeginGetWorkMode(m_dlg));
 }
 
 // ---- the Set sequence's requests ----
