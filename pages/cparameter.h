@@ -11,7 +11,7 @@
 // inside the "Frequency Band" group; its three commands pick channels quickly in hopping mode.
 #pragma once
 
-#include "pages/channelplan.h"
+#include "protocol/channelplan.h"
 #include "protocol/frame.h"
 #include "ui/cpropertypage.h"
 

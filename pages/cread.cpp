@@ -2,6 +2,7 @@
 
 #include "pages/clogindlg.h"
 #include "pages/cmodifypwddlg.h"
+#include "pages/valuelabels.h"
 
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
@@ -25,19 +26,6 @@
 
 namespace {
 
-// Memory sections in list order; the index is the section code sent.
-const QStringList kSections = {QStringLiteral("Reserved"), QStringLiteral("EPC"),
-                               QStringLiteral("TID"), QStringLiteral("User")};
-constexpr std::uint8_t kSectionReserved = 0;
-constexpr std::uint8_t kSectionEpc = 1;
-constexpr int kEpcSectionIndex = 1;
-
-// Lock choices in list order; the index is the lock code sent.
-const QStringList kLockChoices = {QStringLiteral("LOCK USER"), QStringLiteral("LOCK TID"),
-                                  QStringLiteral("LOCK EPC"),  QStringLiteral("LOCK ACCESS"),
-                                  QStringLiteral("LOCK KILL"), QStringLiteral("LOCK ALL")};
-constexpr int kDefaultLockIndex = 2;
-
 // A section holds words 0 .. 7; the EPC words below 2 hold the CRC and the protocol control.
 constexpr int kLastWord = 7;
 constexpr int kWordsInReach = 8;
@@ -46,13 +34,6 @@ constexpr int kEpcLongestRead = 6;
 constexpr int kLongestRead = 8;
 
 constexpr int kPasswordDigits = 8;
-
-std::optional<std::uint8_t> CodeOf(const QStringList& items, const QString& text) {
-    const int index = items.indexOf(text);
-    if (index < 0)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(index);
-}
 
 // Upper-case boxes: letters typed into them arrive as capitals.
 class CUpperCaseTyping : public QObject {
@@ -121,9 +102,9 @@ void CRead::BuildControls(QWidget* page) {
     QPushButton* lockButton = form.lockButton;
     QPushButton* destroyButton = form.destroyButton;
 
-    m_readSectionList->addItems(kSections);
-    m_writeSectionList->addItems(kSections);
-    m_lockList->addItems(kLockChoices);
+    m_readSectionList->addItems(LabelTexts<TagSection>());
+    m_writeSectionList->addItems(LabelTexts<TagSection>());
+    m_lockList->addItems(LabelTexts<LockKind>());
     ShowLines(m_fastWriteIdBox, 3);
     ShowLines(m_readDataBox, 4);
     ShowLines(m_writeDataBox, 2);
@@ -153,9 +134,9 @@ void CRead::BuildControls(QWidget* page) {
 }
 
 void CRead::OnInitDialog() {
-    m_readSectionList->setCurrentIndex(kEpcSectionIndex);
-    m_writeSectionList->setCurrentIndex(kEpcSectionIndex);
-    m_lockList->setCurrentIndex(kDefaultLockIndex);
+    m_readSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
+    m_writeSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
+    m_lockList->setCurrentIndex(IndexOf(LockKind::Epc));
     m_readAddressBox->setText(QStringLiteral("2"));
     m_readLengthBox->setText(QStringLiteral("1"));
     m_writeAddressBox->setText(QStringLiteral("2"));
@@ -205,7 +186,7 @@ void CRead::RefreshFastWriteId() {
 void CRead::OnWriteSectionCloseUp() {
     if (!m_writeSectionList)
         return;
-    const bool writable = ListText(m_writeSectionList) != kSections[kSectionReserved];
+    const bool writable = ListText(m_writeSectionList) != LabelText(TagSection::Reserved);
     for (QWidget* control :
          {static_cast<QWidget*>(m_writeAddressBox.data()),
           static_cast<QWidget*>(m_writeAddressLabel), static_cast<QWidget*>(m_writeDataBox.data()),
@@ -278,11 +259,11 @@ void CRead::OnReadTag() {
 void CRead::ReadTag(bool newOperation) {
     m_dlg.OpenPortIfClosed();
     ReadInputs();
-    const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.readSection);
+    const auto section = FromLabelText<TagSection>(m_inputs.readSection);
     const int address = m_inputs.readAddress;
     const int length = m_inputs.readLength;
-    const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
-    const int longest = section == kSectionEpc ? kEpcLongestRead : kLongestRead;
+    const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
+    const int longest = section == TagSection::Epc ? kEpcLongestRead : kLongestRead;
     if (!section)
         Refuse(QStringLiteral("Invalid Section! Choose Reserved, EPC, TID or User."), newOperation,
                m_dlg.m_waitReadTag);
@@ -309,16 +290,16 @@ void CRead::OnWriteTag() {
 void CRead::WriteTag(bool newOperation) {
     m_dlg.OpenPortIfClosed();
     ReadInputs();
-    const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.writeSection);
+    const auto section = FromLabelText<TagSection>(m_inputs.writeSection);
     const int address = m_inputs.writeAddress;
-    const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
+    const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
     if (!section) {
         Refuse(QStringLiteral("Invalid Section! Choose EPC, TID or User."), newOperation,
                m_dlg.m_waitWriteTag);
         return;
     }
     // The Reserved section holds the kill and access passwords; this page only reads it.
-    if (*section == kSectionReserved) {
+    if (*section == TagSection::Reserved) {
         Refuse(QStringLiteral("The Reserved Section Cannot Be Written!"), newOperation,
                m_dlg.m_waitWriteTag);
         return;
@@ -352,13 +333,13 @@ void CRead::OnLock() {
 void CRead::Lock(bool newOperation) {
     m_dlg.OpenPortIfClosed();
     ReadInputs();
-    const std::optional<std::uint8_t> code = CodeOf(kLockChoices, m_inputs.lockChoice);
-    if (!code) {
+    const auto kind = FromLabelText<LockKind>(m_inputs.lockChoice);
+    if (!kind) {
         Refuse(QStringLiteral("Invalid Lock Choice! Choose one of the LOCK entries of the list."),
                newOperation, m_dlg.m_waitLockTag);
         return;
     }
-    m_dlg.SendRequest(BeginLockTag(m_dlg, newOperation, *code));
+    m_dlg.SendRequest(BeginLockTag(m_dlg, newOperation, *kind));
 }
 
 void CRead::OnDestroy() {

@@ -1,7 +1,6 @@
 #include "protocol/operations.h"
 
 #include "protocol/commands.h"
-#include "protocol/parammap.h"
 
 #include <algorithm>
 
@@ -139,24 +138,24 @@ Bytes BeginMultiStream(CReaderState& s) {
     return BuildMultiStart();
 }
 
-Bytes BeginReadTag(CReaderState& s, bool newOperation, std::uint8_t section, std::uint8_t address,
+Bytes BeginReadTag(CReaderState& s, bool newOperation, TagSection section, std::uint8_t address,
                    std::uint8_t length) {
     return BeginTagOperation(s, newOperation, &S::m_waitReadTag,
-                             BuildReadTag(section, address, length));
+                             BuildReadTag(Encode(section), address, length));
 }
 
-Bytes BeginWriteTag(CReaderState& s, bool newOperation, std::uint8_t section, std::uint8_t address,
+Bytes BeginWriteTag(CReaderState& s, bool newOperation, TagSection section, std::uint8_t address,
                     std::uint8_t d0, std::uint8_t d1) {
     return BeginTagOperation(s, newOperation, &S::m_waitWriteTag,
-                             BuildWriteTag(section, address, d0, d1));
+                             BuildWriteTag(Encode(section), address, d0, d1));
 }
 
 Bytes BeginInitTag(CReaderState& s, bool newOperation) {
     return BeginTagOperation(s, newOperation, &S::m_waitInitTag, BuildInitTag());
 }
 
-Bytes BeginLockTag(CReaderState& s, bool newOperation, std::uint8_t kind) {
-    return BeginTagOperation(s, newOperation, &S::m_waitLockTag, BuildLockTag(kind));
+Bytes BeginLockTag(CReaderState& s, bool newOperation, LockKind kind) {
+    return BeginTagOperation(s, newOperation, &S::m_waitLockTag, BuildLockTag(Encode(kind)));
 }
 
 Bytes BeginDestroyTag(CReaderState& s, bool newOperation,
@@ -164,22 +163,22 @@ Bytes BeginDestroyTag(CReaderState& s, bool newOperation,
     return BeginTagOperation(s, newOperation, &S::m_waitDestroyTag, BuildDestroyTag(password));
 }
 
-Bytes BeginSetWorkMode(CReaderState& s, std::optional<std::uint8_t> workMode,
-                       std::optional<std::uint8_t> output) {
+Bytes BeginSetWorkMode(CReaderState& s, std::optional<WorkMode> workMode,
+                       std::optional<CommMode> output) {
     if (workMode) {
-        s.m_modeMasterSlave = *workMode == kWorkModeMasterSlave ? 1 : 0;
-        s.m_modeTimer = *workMode == kWorkModeTimer ? 1 : 0;
-        s.m_modeTrigger = *workMode == kWorkModeTrigger ? 1 : 0;
+        s.m_modeMasterSlave = *workMode == WorkMode::MasterSlave ? 1 : 0;
+        s.m_modeTimer = *workMode == WorkMode::Timer ? 1 : 0;
+        s.m_modeTrigger = *workMode == WorkMode::Trigger ? 1 : 0;
     }
     if (output) {
-        s.m_outRs232 = *output == kCommModeRs232 ? 1 : 0;
-        s.m_outRs485 = *output == kCommModeRs485 ? 1 : 0;
-        s.m_outWiegand = *output == kCommModeWiegand ? 1 : 0;
+        s.m_outRs232 = *output == CommMode::Rs232 ? 1 : 0;
+        s.m_outRs485 = *output == CommMode::Rs485 ? 1 : 0;
+        s.m_outWiegand = *output == CommMode::Wiegand ? 1 : 0;
     }
     Begin(s, SetWorkMode, &S::m_waitSetMode);
     s.m_setModeStep = 1;
     s.ClearRx();
-    return BuildWorkMode(workMode.value_or(kWorkModeMasterSlave));
+    return BuildWorkMode(Encode(workMode.value_or(WorkMode::MasterSlave)));
 }
 
 Bytes BeginGetWorkMode(CReaderState& s) {

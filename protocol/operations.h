@@ -6,6 +6,7 @@
 
 #include "protocol/frame.h"
 #include "protocol/readerstate.h"
+#include "protocol/valuecodes.h"
 
 #include <array>
 #include <cstdint>
@@ -42,20 +43,19 @@ Bytes BeginMultiStream(CReaderState& state);
 
 // Tag Operation page. newOperation is false for the resend of a failed attempt, which keeps the
 // count of attempts made.
-Bytes BeginReadTag(CReaderState& state, bool newOperation, std::uint8_t section,
-                   std::uint8_t address, std::uint8_t length);
-Bytes BeginWriteTag(CReaderState& state, bool newOperation, std::uint8_t section,
+Bytes BeginReadTag(CReaderState& state, bool newOperation, TagSection section, std::uint8_t address,
+                   std::uint8_t length);
+Bytes BeginWriteTag(CReaderState& state, bool newOperation, TagSection section,
                     std::uint8_t address, std::uint8_t d0, std::uint8_t d1);
 Bytes BeginInitTag(CReaderState& state, bool newOperation);
-Bytes BeginLockTag(CReaderState& state, bool newOperation, std::uint8_t kind);
+Bytes BeginLockTag(CReaderState& state, bool newOperation, LockKind kind);
 Bytes BeginDestroyTag(CReaderState& state, bool newOperation,
                       const std::array<std::uint8_t, 4>& password);
 
-// Work Mode page. The Set records the chosen work mode (reader code 1 master-slave, 2 timer,
-// 3 trigger) and output (1 RS-485, 2 Wiegand, 3 RS-232) that pick its requests; nothing chosen
-// keeps the recorded one, and the work-mode write then says master-slave.
-Bytes BeginSetWorkMode(CReaderState& state, std::optional<std::uint8_t> workMode,
-                       std::optional<std::uint8_t> output);
+// Work Mode page. The Set records the chosen work mode and output that pick its requests;
+// nothing chosen keeps the recorded one, and the work-mode write then says master-slave.
+Bytes BeginSetWorkMode(CReaderState& state, std::optional<WorkMode> workMode,
+                       std::optional<CommMode> output);
 Bytes BeginGetWorkMode(CReaderState& state);
 
 // Reader Parameters page. The Set's first request is the power write, which the page checks

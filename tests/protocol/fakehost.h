@@ -72,18 +72,19 @@ public:
     void MultiStreamStopped() override { calls.push_back("MultiStreamStopped"); }
 
     void OnReadTag() override {
-        Resend("OnReadTag", m_s.m_waitReadTag,
-               [](CReaderState& s, bool fresh) { return BeginReadTag(s, fresh, 1, 2, 1); });
+        Resend("OnReadTag", m_s.m_waitReadTag, [](CReaderState& s, bool fresh) {
+            return BeginReadTag(s, fresh, TagSection::Epc, 2, 1);
+        });
     }
     void OnWriteTag() override {
         Resend("OnWriteTag", m_s.m_waitWriteTag, [](CReaderState& s, bool fresh) {
-            return BeginWriteTag(s, fresh, 1, 2, 0x12, 0x34);
+            return BeginWriteTag(s, fresh, TagSection::Epc, 2, 0x12, 0x34);
         });
     }
     void OnInitialize() override { Resend("OnInitialize", m_s.m_waitInitTag, BeginInitTag); }
     void OnLock() override {
         Resend("OnLock", m_s.m_waitLockTag,
-               [](CReaderState& s, bool fresh) { return BeginLockTag(s, fresh, 2); });
+               [](CReaderState& s, bool fresh) { return BeginLockTag(s, fresh, LockKind::Epc); });
     }
     void OnDestroy() override {
         Resend("OnDestroy", m_s.m_waitDestroyTag, [](CReaderState& s, bool fresh) {
@@ -146,28 +147,27 @@ struct OperationStart {
     Bytes (*begin)(CReaderState& state, std::uint8_t variant);
 };
 
-inline std::optional<std::uint8_t> Chosen(int code) {
-    return code == 0 ? std::nullopt : std::optional<std::uint8_t>(code);
-}
-
 inline const OperationStart kOperationStarts[] = {
     {"Connect", [](CReaderState& s, std::uint8_t) { return BeginConnect(s); }},
     {"IdentifySingle", [](CReaderState& s, std::uint8_t) { return BeginIdentifySingle(s); }},
     {"SingleTagMode", [](CReaderState& s, std::uint8_t) { return BeginSingleTagMode(s); }},
     {"MultiIdentify",
      [](CReaderState& s, std::uint8_t v) { return BeginMultiIdentify(s, (v & 1) != 0); }},
-    {"ReadTag", [](CReaderState& s, std::uint8_t) { return BeginReadTag(s, true, 1, 2, 4); }},
+    {"ReadTag",
+     [](CReaderState& s, std::uint8_t) { return BeginReadTag(s, true, TagSection::Epc, 2, 4); }},
     {"WriteTag",
-     [](CReaderState& s, std::uint8_t) { return BeginWriteTag(s, true, 1, 2, 0xAB, 0xCD); }},
+     [](CReaderState& s, std::uint8_t) {
+         return BeginWriteTag(s, true, TagSection::Epc, 2, 0xAB, 0xCD);
+     }},
     {"InitTag", [](CReaderState& s, std::uint8_t) { return BeginInitTag(s, true); }},
-    {"LockTag", [](CReaderState& s, std::uint8_t) { return BeginLockTag(s, true, 1); }},
+    {"LockTag", [](CReaderState& s, std::uint8_t) { return BeginLockTag(s, true, LockKind::Tid); }},
     {"DestroyTag",
      [](CReaderState& s, std::uint8_t) {
          return BeginDestroyTag(s, true, {0, 0, 0, 0});
      }},
     {"SetWorkMode",
      [](CReaderState& s, std::uint8_t v) {
-         return BeginSetWorkMode(s, Chosen(v & 3), Chosen((v >> 2) & 3));
+         return BeginSetWorkMode(s, Decode<WorkMode>(v & 3), Decode<CommMode>((v >> 2) & 3));
      }},
     {"GetWorkMode", [](CReaderState& s, std::uint8_t) { return BeginGetWorkMode(s); }},
     {"SetParameters",
