@@ -48,15 +48,7 @@ namespace {
 
 using S = CReaderState;
 
-// Every pending-operation flag, in the order the dispatcher tries them (the first one set picks
-// the branch), with the single-tag mode acknowledgement last: it belongs to the Identify branch.
-constexpr int S::*kFlags[] = {
-    &S::m_waitHandshake,  &S::m_waitVersion,     &S::m_waitIdentify,       &S::m_waitMultiIdentify,
-    &S::m_waitReadTag,    &S::m_waitWriteTag,    &S::m_waitInitTag,        &S::m_waitLockTag,
-    &S::m_waitDestroyTag, &S::m_waitSetMode,     &S::m_waitGetMode,        &S::m_waitSetParams,
-    &S::m_waitGetParams,  &S::m_waitLogin,       &S::m_waitModifyLoginPwd, &S::m_waitModifyAuthPwd,
-    &S::m_waitAuthorize,  &S::m_waitFastWriteId, &S::m_waitSingleModeAck,
-};
+constexpr auto& kFlags = kPendingMarks;
 constexpr std::size_t kFlagCount = std::size(kFlags);
 constexpr std::size_t kBranchCount = kFlagCount - 1;
 enum Branch : int {
@@ -76,9 +68,6 @@ enum Branch : int {
     kNone = -1,
 };
 constexpr std::size_t kSingleModeAckIndex = kFlagCount - 1;
-
-constexpr int S::*kModeMarks[] = {&S::m_modeMasterSlave, &S::m_modeTimer, &S::m_modeTrigger,
-                                  &S::m_outRs232,        &S::m_outRs485,  &S::m_outWiegand};
 
 int FirstPending(const S& s) {
     for (std::size_t i = 0; i < kBranchCount; ++i)
@@ -402,7 +391,7 @@ void RunEvent(S& s, CFuzzWindow& window, ByteView bytes, Tracking& track) {
         if (!RetriesTagOperation(branch))
             CHECK(s.m_retryCount == before.m_retryCount);
         if (branch != kSetMode)
-            for (int S::*mark : kModeMarks)
+            for (int S::*mark : kRecordedModes)
                 CHECK(s.*mark == before.*mark);
         if (branch != kMulti) {
             CHECK(s.m_multiStep == before.m_multiStep);

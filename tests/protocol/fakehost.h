@@ -18,6 +18,25 @@
 #include <string>
 #include <vector>
 
+// Every pending mark, in the order the dispatcher tries them (the first one set picks the
+// branch), with the single-tag mode acknowledgement last: it belongs to the Identify branch.
+inline constexpr int CReaderState::*kPendingMarks[] = {
+    &CReaderState::m_waitHandshake,      &CReaderState::m_waitVersion,
+    &CReaderState::m_waitIdentify,       &CReaderState::m_waitMultiIdentify,
+    &CReaderState::m_waitReadTag,        &CReaderState::m_waitWriteTag,
+    &CReaderState::m_waitInitTag,        &CReaderState::m_waitLockTag,
+    &CReaderState::m_waitDestroyTag,     &CReaderState::m_waitSetMode,
+    &CReaderState::m_waitGetMode,        &CReaderState::m_waitSetParams,
+    &CReaderState::m_waitGetParams,      &CReaderState::m_waitLogin,
+    &CReaderState::m_waitModifyLoginPwd, &CReaderState::m_waitModifyAuthPwd,
+    &CReaderState::m_waitAuthorize,      &CReaderState::m_waitFastWriteId,
+    &CReaderState::m_waitSingleModeAck,
+};
+// The work mode and output recorded for a work-mode Set.
+inline constexpr int CReaderState::*kRecordedModes[] = {
+    &CReaderState::m_modeMasterSlave, &CReaderState::m_modeTimer, &CReaderState::m_modeTrigger,
+    &CReaderState::m_outRs232,        &CReaderState::m_outRs485,  &CReaderState::m_outWiegand};
+
 class CFakeHost : public IReaderHost {
 public:
     explicit CFakeHost(CReaderState& s) : m_s(s) {}

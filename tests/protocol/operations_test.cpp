@@ -13,23 +13,6 @@ namespace {
 
 using S = CReaderState;
 
-// The marks in groups: connect | identify, mode acknowledgement, multi | read, write, init,
-// lock, destroy | work-mode Set, Get | parameters Set, Get | login, login password change,
-// authorize-code change, authorize, fast write | recorded master-slave, timer, trigger,
-// RS-232, RS-485, Wiegand.
-const std::vector<std::vector<int S::*>> kMarkGroups = {
-    {&S::m_waitHandshake, &S::m_waitVersion},
-    {&S::m_waitIdentify, &S::m_waitSingleModeAck, &S::m_waitMultiIdentify},
-    {&S::m_waitReadTag, &S::m_waitWriteTag, &S::m_waitInitTag, &S::m_waitLockTag,
-     &S::m_waitDestroyTag},
-    {&S::m_waitSetMode, &S::m_waitGetMode},
-    {&S::m_waitSetParams, &S::m_waitGetParams},
-    {&S::m_waitLogin, &S::m_waitModifyLoginPwd, &S::m_waitModifyAuthPwd, &S::m_waitAuthorize,
-     &S::m_waitFastWriteId},
-    {&S::m_modeMasterSlave, &S::m_modeTimer, &S::m_modeTrigger, &S::m_outRs232, &S::m_outRs485,
-     &S::m_outWiegand},
-};
-
 // multi step, work-mode Set and Get steps, parameters Set and Get steps, attempts, bytes of the
 // stream, bytes in the buffer.
 std::vector<std::uint32_t> Counters(const S& s) {
@@ -43,14 +26,20 @@ std::vector<std::uint32_t> Counters(const S& s) {
             s.m_rxCount};
 }
 
+// The pending marks in dispatcher order, grouped as connect | identify, multi | read, write,
+// init, lock, destroy | work-mode Set, Get | parameters Set, Get | login, login password change,
+// authorize-code change, authorize, fast write | single-tag mode acknowledgement, then the
+// recorded master-slave, timer, trigger, RS-232, RS-485, Wiegand.
 std::string Marks(const S& s) {
     std::string text;
-    for (const auto& group : kMarkGroups) {
-        if (!text.empty())
+    for (std::size_t i = 0; i < std::size(kPendingMarks); ++i) {
+        if (i == 2 || i == 4 || i == 9 || i == 11 || i == 13 || i == 18)
             text += ' ';
-        for (int S::*mark : group)
-            text += static_cast<char>('0' + s.*mark);
+        text += static_cast<char>('0' + s.*kPendingMarks[i]);
     }
+    text += ' ';
+    for (int S::*mark : kRecordedModes)
+        text += static_cast<char>('0' + s.*mark);
     return text;
 }
 
@@ -71,9 +60,10 @@ class OperationStartTest : public testing::TestWithParam<Row> {};
 TEST_P(OperationStartTest, DropsWhatItReplacesAndOpensWithItsRequest) {
     const Row& row = GetParam();
     S s;
-    for (const auto& group : kMarkGroups)
-        for (int S::*mark : group)
-            s.*mark = 1;
+    for (int S::*mark : kPendingMarks)
+        s.*mark = 1;
+    for (int S::*mark : kRecordedModes)
+        s.*mark = 1;
     s.m_multiStep = s.m_setModeStep = s.m_getModeStep = s.m_setParamStep = s.m_getParamStep = 7;
     s.m_retryCount = 5;
     const std::uint8_t received[] = {0xE0, 0x04, 0x82};
@@ -96,29 +86,29 @@ TEST_P(OperationStartTest, DropsWhatItReplacesAndOpensWithItsRequest) {
 // Counters before every start: steps 7, 5 attempts, 99 stream bytes, 3 bytes in the buffer.
 const Row kRows[] = {
     // clang-format off
-    {"Connect",             0, "11 111 11111 11 11 11111 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 02 FE 60"},
-    {"IdentifySingle",      0, "11 100 11111 11 11 11111 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 03 82 04 D7"},
-    {"SingleTagMode",       0, "11 011 11111 11 11 11111 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 60 00 87 00 74"},
-    {"MultipleTagsMode",    0, "11 011 11111 11 11 11111 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 60 00 87 01 73"},
-    {"MultiIdentify",       0, "11 111 11111 11 11 11111 111111", {1, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 02 00 70 86"},
-    {"MultiStream",         0, "11 011 11111 11 11 11111 111111", {7, 7, 7, 7, 7, 5, 0, 3},  "A0 02 65 F9"},
-    {"ReadTag",             0, "00 010 10000 11 11 11111 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 06 80 04 01 02 04 CF"},
-    {"WriteTag",            0, "00 010 01000 11 11 11111 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 09 81 04 00 01 02 01 AB CD 56"},
-    {"InitTag",             0, "00 010 00100 11 11 11111 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 03 99 04 C0"},
-    {"LockTag",             0, "00 010 00010 11 11 11111 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 04 87 04 01 D0"},
-    {"DestroyTag",          0, "00 010 00001 11 11 11111 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 08 86 04 00 00 00 00 00 CE"},
+    {"Connect",             0, "11 11 11111 11 11 11111 1 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 02 FE 60"},
+    {"IdentifySingle",      0, "11 10 11111 11 11 11111 0 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 03 82 04 D7"},
+    {"SingleTagMode",       0, "11 01 11111 11 11 11111 1 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 60 00 87 00 74"},
+    {"MultipleTagsMode",    0, "11 01 11111 11 11 11111 1 111111", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 60 00 87 01 73"},
+    {"MultiIdentify",       0, "11 11 11111 11 11 11111 1 111111", {1, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 02 00 70 86"},
+    {"MultiStream",         0, "11 01 11111 11 11 11111 1 111111", {7, 7, 7, 7, 7, 5, 0, 3},  "A0 02 65 F9"},
+    {"ReadTag",             0, "00 00 10000 11 11 11111 1 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 06 80 04 01 02 04 CF"},
+    {"WriteTag",            0, "00 00 01000 11 11 11111 1 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 09 81 04 00 01 02 01 AB CD 56"},
+    {"InitTag",             0, "00 00 00100 11 11 11111 1 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 03 99 04 C0"},
+    {"LockTag",             0, "00 00 00010 11 11 11111 1 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 04 87 04 01 D0"},
+    {"DestroyTag",          0, "00 00 00001 11 11 11111 1 111111", {7, 7, 7, 7, 7, 0, 0, 3},  "A0 08 86 04 00 00 00 00 00 CE"},
     // timer and Wiegand chosen; the buffer is emptied
-    {"SetWorkMode",        10, "00 010 00000 10 00 11111 010001", {7, 1, 7, 7, 7, 5, 99, 0}, "A0 05 60 00 70 02 89"},
+    {"SetWorkMode",        10, "00 00 00000 10 00 11111 1 010001", {7, 1, 7, 7, 7, 5, 99, 0}, "A0 05 60 00 70 02 89"},
     // nothing chosen: the recorded choice stays and the write says master-slave
-    {"SetWorkMode",         0, "00 010 00000 10 00 11111 111111", {7, 1, 7, 7, 7, 5, 99, 0}, "A0 05 60 00 70 01 8A"},
-    {"GetWorkMode",         0, "00 010 00000 01 11 11111 111111", {7, 7, 1, 7, 7, 5, 99, 3}, "A0 05 63 02 00 70 86"},
-    {"SetParameters",       0, "00 010 00000 00 10 11111 111111", {7, 7, 7, 1, 7, 5, 99, 3}, "A0 05 60 00 65 14 82"},
-    {"GetParameters",       0, "00 010 00000 00 01 11111 111111", {7, 7, 7, 7, 1, 5, 99, 3}, "A0 04 61 00 65 96"},
-    {"Login",               0, "00 000 00000 00 00 10000 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 04 00 C0 34"},
-    {"ModifyLoginPassword", 0, "00 000 00000 00 00 01000 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 04 00 C0 34"},
-    {"ModifyAuthorizeCode", 0, "00 000 00000 00 00 00100 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 02 00 BA 3C"},
-    {"Authorize",           0, "00 000 00000 00 00 00010 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 02 9A C4"},
-    {"FastWriteId",         0, "00 000 00000 00 00 00001 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 07 9C 02 12 34 56 78 A7"},
+    {"SetWorkMode",         0, "00 00 00000 10 00 11111 1 111111", {7, 1, 7, 7, 7, 5, 99, 0}, "A0 05 60 00 70 01 8A"},
+    {"GetWorkMode",         0, "00 00 00000 01 11 11111 1 111111", {7, 7, 1, 7, 7, 5, 99, 3}, "A0 05 63 02 00 70 86"},
+    {"SetParameters",       0, "00 00 00000 00 10 11111 1 111111", {7, 7, 7, 1, 7, 5, 99, 3}, "A0 05 60 00 65 14 82"},
+    {"GetParameters",       0, "00 00 00000 00 01 11111 1 111111", {7, 7, 7, 7, 1, 5, 99, 3}, "A0 04 61 00 65 96"},
+    {"Login",               0, "00 00 00000 00 00 10000 0 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 04 00 C0 34"},
+    {"ModifyLoginPassword", 0, "00 00 00000 00 00 01000 0 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 04 00 C0 34"},
+    {"ModifyAuthorizeCode", 0, "00 00 00000 00 00 00100 0 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 05 63 02 00 BA 3C"},
+    {"Authorize",           0, "00 00 00000 00 00 00010 0 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 02 9A C4"},
+    {"FastWriteId",         0, "00 00 00000 00 00 00001 0 000000", {7, 7, 7, 7, 7, 5, 99, 3}, "A0 07 9C 02 12 34 56 78 A7"},
     // clang-format on
 };
 
