@@ -278,18 +278,10 @@ private:
             std::fprintf(stderr, "%s: %s\n", what, text.c_str());
     }
 
+    // Never, always, every other call, every third call.
     bool Refuses() {
         ++m_pageCalls;
-        switch (m_refusal) {
-        case 1:
-            return true;
-        case 2:
-            return m_pageCalls % 2 == 0;
-        case 3:
-            return m_pageCalls % 3 == 0;
-        default:
-            return false;
-        }
+        return m_refusal == 1 || (m_refusal > 1 && m_pageCalls % m_refusal == 0);
     }
 
     // A modal box runs an event loop: the next receive event may be handled before it returns.
