@@ -360,6 +360,7 @@ void CWorkmode::SendIdBorderInterval() {
 }
 
 void CWorkmode::SendBaud(const QString& listText) {
+    // Text that names no baud entry sends code 0, which is 9600 bit/s.
     const Baud baud = FromLabelText<Baud>(listText).value_or(Baud::B9600);
     if (m_dlg.m_waitSetMode == 1) {
         m_baudSentRate = BaudRate(baud);
