@@ -64,10 +64,10 @@ constexpr unsigned kDrops[] = {
     /*MultiStream*/ kIdentifyMark,
     /*TagOperation*/ kConnectAndTag,
     /*SetWorkMode*/ kSettings,
-    /*GetWorkMode*/ kConnectAndTag | kWorkModeMarks,
+    /*GetWorkMode*/ kConnectAndTag | kWorkModeMarks, // a parameters sequence goes on
     /*SetParameters*/ kSettings,
     /*GetParameters*/ kSettings,
-    /*Access*/ kAllMarks,
+    /*Access*/ kAllMarks, // the recorded work mode and output too
 };
 
 void Begin(S& s, Start start, int S::*mark) {
