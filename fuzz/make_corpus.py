@@ -10,7 +10,8 @@ import pathlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 
-# Index of each pending flag in the arm mask (kFlags in fuzz_dispatch.cpp).
+# Index of each pending flag in the arm mask (kFlags in fuzz_dispatch.cpp), and of each
+# operation start (kOperationStarts in tests/protocol/fakehost.h).
 FLAG = {
     name: i
     for i, name in enumerate(
@@ -22,7 +23,7 @@ START = {
     name: i
     for i, name in enumerate(
         "connect identify singletag multi read write init lock destroy setmode getmode "
-        "setparams getparams login modlogin modauth authorize fastwrite".split()
+        "setparams getparams login modlogin modauth authorize fastwrite multitags multistream".split()
     )
 }
 

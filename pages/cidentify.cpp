@@ -2,6 +2,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
+#include "protocol/operations.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui_cidentify.h"
@@ -258,20 +259,8 @@ void CIdentify::MultiStreamStopped() {
 
 // ---- requests ----
 
-void CIdentify::SendIdentifySingle() {
-    m_dlg.SendRequest(BuildIdentifySingle());
-}
-
-void CIdentify::SendReadTagMode(std::uint8_t mode) {
-    m_dlg.SendRequest(BuildReadTagMode(mode));
-}
-
 void CIdentify::SendStop() {
     m_dlg.SendRequest(BuildStop());
-}
-
-void CIdentify::ReadWorkMode() {
-    m_dlg.SendRequest(BuildReadWorkMode());
 }
 
 void CIdentify::SendCommModeRs232() {
@@ -279,10 +268,7 @@ void CIdentify::SendCommModeRs232() {
 }
 
 void CIdentify::SendMultiStart() {
-    m_dlg.SendRequest(BuildMultiStart());
-    m_dlg.m_multiRxTotal = 0;
-    m_dlg.m_waitIdentify = 0;
-    m_dlg.m_waitMultiIdentify = 1;
+    m_dlg.SendRequest(BeginMultiStream(m_dlg));
     EnableButtons(false, true);
     m_tagText.clear();
     UpdateData(false);
@@ -299,22 +285,12 @@ void CIdentify::OnIdentifyTag() {
         return;
     if (m_readMode == kSingleTag) {
         m_dlg.OpenPortIfClosed();
-        SendIdentifySingle();
-        m_dlg.m_waitIdentify = 1;
-        // The Single Tag radio's mode write is no longer awaited: its acknowledgement, should it
-        // come late, is not to bring a stop that would empty the buffer of this answer.
-        m_dlg.m_waitSingleModeAck = 0;
-        m_dlg.m_waitMultiIdentify = 0;
+        m_dlg.SendRequest(BeginIdentifySingle(m_dlg));
         ScrollToLastLine();
     } else if (m_readMode == kMultipleTags) {
         m_dlg.OpenPortIfClosed();
-        m_dlg.m_waitMultiIdentify = 1;
-        m_dlg.m_multiStep = 1;
-        m_dlg.m_multiContinuous = m_continuous == 1 ? 1 : 0;
         m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
-        // A stream left running by Pause is over: what comes next are the chain's answers.
-        m_dlg.m_multiStreaming = 0;
-        ReadWorkMode();
+        m_dlg.SendRequest(BeginMultiIdentify(m_dlg, m_continuous == 1));
     }
 }
 
@@ -323,16 +299,13 @@ void CIdentify::OnSingleTag() {
     if (m_dlg.m_connected != 1)
         return;
     m_dlg.AddOperationLine(QStringLiteral("Read Single Tag!"));
-    // Choosing the mode identifies nothing: no identify may be left pending, or the mode
-    // write's acknowledgement would be taken as a failed identify and start resends.
-    m_dlg.m_waitIdentify = 0;
-    m_dlg.m_waitSingleModeAck = 1;
+    const Bytes modeWrite = BeginSingleTagMode(m_dlg);
     m_readMode = kSingleTag;
     m_tagText.clear();
     UpdateData(false);
     EnableButtons(true, false);
     SendStop();
-    SendReadTagMode(0);
+    m_dlg.SendRequest(modeWrite);
     m_dlg.ClosePortIfOpen();
 }
 
@@ -341,12 +314,12 @@ void CIdentify::OnMultipleTags() {
     if (m_dlg.m_connected != 1)
         return;
     m_dlg.AddOperationLine(QStringLiteral("Read Multiple Tags!"));
-    m_dlg.m_waitIdentify = 0;
+    const Bytes modeWrite = BeginMultipleTagsMode(m_dlg);
     m_readMode = kMultipleTags;
     m_tagText.clear();
     UpdateData(false);
     EnableButtons(true, false);
-    SendReadTagMode(1);
+    m_dlg.SendRequest(modeWrite);
     m_dlg.ClosePortIfOpen();
 }
 

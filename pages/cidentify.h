@@ -40,10 +40,7 @@ public:
     void OnClear();
 
     // Requests. None of them opens or closes the port.
-    void SendIdentifySingle();
-    void SendReadTagMode(std::uint8_t mode);
     void SendStop();
-    void ReadWorkMode();
     void SendCommModeRs232();
     // Sends the stream start and makes the page ready for the records: counters reset, the
     // single identify dropped, Identify Tag disabled, Pause enabled, the Data box emptied.

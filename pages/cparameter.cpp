@@ -1,6 +1,7 @@
 #include "pages/cparameter.h"
 
 #include "protocol/commands.h"
+#include "protocol/operations.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
@@ -263,21 +264,11 @@ void CParameter::OnDefault() {
     UpdateData(false);
 }
 
-void CParameter::ClearOtherPendingFlags() {
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_waitSetMode = 0;
-    m_dlg.m_waitGetMode = 0;
-    m_dlg.m_waitSetParams = 0;
-    m_dlg.m_waitGetParams = 0;
-}
-
 void CParameter::OnSetSettings() {
     if (m_dlg.m_connected != 1)
         return;
     m_dlg.OpenPortIfClosed();
-    ClearOtherPendingFlags();
-    m_dlg.m_waitSetParams = 1;
-    m_dlg.m_setParamStep = 1;
+    BeginSetParameters(m_dlg);
     SendPower();
 }
 
@@ -285,10 +276,7 @@ void CParameter::OnGetSettings() {
     if (m_dlg.m_connected != 1)
         return;
     m_dlg.OpenPortIfClosed();
-    ClearOtherPendingFlags();
-    m_dlg.m_waitGetParams = 1;
-    m_dlg.m_getParamStep = 1;
-    ReadPower();
+    Send(BeginGetParameters(m_dlg));
 }
 
 // ---- requests ----

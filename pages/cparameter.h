@@ -11,7 +11,7 @@
 // inside the "Frequency Band" group; its three commands pick channels quickly in hopping mode.
 #pragma once
 
-#include "pages/channelplan.h"
+#include "protocol/channelplan.h"
 #include "protocol/frame.h"
 #include "ui/cpropertypage.h"
 
@@ -99,7 +99,6 @@ private:
     void EnableChannelList(bool on);
     // Sets the hopping set to flags when hopping is selected; the menu commands' shared body.
     void SetChannelsIfHopping(const ChannelFlags& flags);
-    void ClearOtherPendingFlags();
     void Send(const Bytes& frame);
     void Refuse(const QString& text);
 

@@ -2,9 +2,11 @@
 
 #include "pages/clogindlg.h"
 #include "pages/cmodifypwddlg.h"
+#include "pages/valuelabels.h"
 
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
+#include "protocol/operations.h"
 #include "ui/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui/messagebox.h"
@@ -24,19 +26,6 @@
 
 namespace {
 
-// Memory sections in list order; the index is the section code sent.
-const QStringList kSections = {QStringLiteral("Reserved"), QStringLiteral("EPC"),
-                               QStringLiteral("TID"), QStringLiteral("User")};
-constexpr std::uint8_t kSectionReserved = 0;
-constexpr std::uint8_t kSectionEpc = 1;
-constexpr int kEpcSectionIndex = 1;
-
-// Lock choices in list order; the index is the lock code sent.
-const QStringList kLockChoices = {QStringLiteral("LOCK USER"), QStringLiteral("LOCK TID"),
-                                  QStringLiteral("LOCK EPC"),  QStringLiteral("LOCK ACCESS"),
-                                  QStringLiteral("LOCK KILL"), QStringLiteral("LOCK ALL")};
-constexpr int kDefaultLockIndex = 2;
-
 // A section holds words 0 .. 7; the EPC words below 2 hold the CRC and the protocol control.
 constexpr int kLastWord = 7;
 constexpr int kWordsInReach = 8;
@@ -45,13 +34,6 @@ constexpr int kEpcLongestRead = 6;
 constexpr int kLongestRead = 8;
 
 constexpr int kPasswordDigits = 8;
-
-std::optional<std::uint8_t> CodeOf(const QStringList& items, const QString& text) {
-    const int index = items.indexOf(text);
-    if (index < 0)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(index);
-}
 
 // Upper-case boxes: letters typed into them arrive as capitals.
 class CUpperCaseTyping : public QObject {
@@ -120,9 +102,9 @@ void CRead::BuildControls(QWidget* page) {
     QPushButton* lockButton = form.lockButton;
     QPushButton* destroyButton = form.destroyButton;
 
-    m_readSectionList->addItems(kSections);
-    m_writeSectionList->addItems(kSections);
-    m_lockList->addItems(kLockChoices);
+    m_readSectionList->addItems(LabelTexts<TagSection>());
+    m_writeSectionList->addItems(LabelTexts<TagSection>());
+    m_lockList->addItems(LabelTexts<LockKind>());
     ShowLines(m_fastWriteIdBox, 3);
     ShowLines(m_readDataBox, 4);
     ShowLines(m_writeDataBox, 2);
@@ -152,9 +134,9 @@ void CRead::BuildControls(QWidget* page) {
 }
 
 void CRead::OnInitDialog() {
-    m_readSectionList->setCurrentIndex(kEpcSectionIndex);
-    m_writeSectionList->setCurrentIndex(kEpcSectionIndex);
-    m_lockList->setCurrentIndex(kDefaultLockIndex);
+    m_readSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
+    m_writeSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
+    m_lockList->setCurrentIndex(IndexOf(LockKind::Epc));
     m_readAddressBox->setText(QStringLiteral("2"));
     m_readLengthBox->setText(QStringLiteral("1"));
     m_writeAddressBox->setText(QStringLiteral("2"));
@@ -204,7 +186,7 @@ void CRead::RefreshFastWriteId() {
 void CRead::OnWriteSectionCloseUp() {
     if (!m_writeSectionList)
         return;
-    const bool writable = ListText(m_writeSectionList) != kSections[kSectionReserved];
+    const bool writable = ListText(m_writeSectionList) != LabelText(TagSection::Reserved);
     for (QWidget* control :
          {static_cast<QWidget*>(m_writeAddressBox.data()),
           static_cast<QWidget*>(m_writeAddressLabel), static_cast<QWidget*>(m_writeDataBox.data()),
@@ -270,13 +252,6 @@ void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
     m_dlg.ClosePortIfOpen();
 }
 
-// A new tag operation replaces whatever tag operation was still pending, so that no stale mark
-// can later resend an old request (a Destroy among them) in answer to unrelated bytes.
-void CRead::ClearTagOperationFlags() {
-    m_dlg.m_multiRxTotal = 0;
-    m_dlg.ClearConnectAndTagMarks();
-}
-
 void CRead::OnReadTag() {
     ReadTag(m_dlg.m_waitReadTag != 1);
 }
@@ -284,11 +259,11 @@ void CRead::OnReadTag() {
 void CRead::ReadTag(bool newOperation) {
     m_dlg.OpenPortIfClosed();
     ReadInputs();
-    const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.readSection);
+    const auto section = FromLabelText<TagSection>(m_inputs.readSection);
     const int address = m_inputs.readAddress;
     const int length = m_inputs.readLength;
-    const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
-    const int longest = section == kSectionEpc ? kEpcLongestRead : kLongestRead;
+    const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
+    const int longest = section == TagSection::Epc ? kEpcLongestRead : kLongestRead;
     if (!section)
         Refuse(QStringLiteral("Invalid Section! Choose Reserved, EPC, TID or User."), newOperation,
                m_dlg.m_waitReadTag);
@@ -300,12 +275,9 @@ void CRead::ReadTag(bool newOperation) {
         Refuse(QStringLiteral("Address+Length Should Less Than %1\uFF01").arg(kWordsInReach),
                newOperation, m_dlg.m_waitReadTag);
     else {
-        m_dlg.SendRequest(BuildReadTag(*section, static_cast<std::uint8_t>(address),
+        m_dlg.SendRequest(BeginReadTag(m_dlg, newOperation, *section,
+                                       static_cast<std::uint8_t>(address),
                                        static_cast<std::uint8_t>(length)));
-        ClearTagOperationFlags();
-        m_dlg.m_waitReadTag = 1;
-        if (newOperation)
-            m_dlg.m_retryCount = 0;
     }
     m_readData.clear();
     RefreshReadData();
@@ -318,16 +290,16 @@ void CRead::OnWriteTag() {
 void CRead::WriteTag(bool newOperation) {
     m_dlg.OpenPortIfClosed();
     ReadInputs();
-    const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.writeSection);
+    const auto section = FromLabelText<TagSection>(m_inputs.writeSection);
     const int address = m_inputs.writeAddress;
-    const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
+    const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
     if (!section) {
         Refuse(QStringLiteral("Invalid Section! Choose EPC, TID or User."), newOperation,
                m_dlg.m_waitWriteTag);
         return;
     }
     // The Reserved section holds the kill and access passwords; this page only reads it.
-    if (*section == kSectionReserved) {
+    if (*section == TagSection::Reserved) {
         Refuse(QStringLiteral("The Reserved Section Cannot Be Written!"), newOperation,
                m_dlg.m_waitWriteTag);
         return;
@@ -341,12 +313,8 @@ void CRead::WriteTag(bool newOperation) {
         Refuse(QStringLiteral("Invalid Data"), newOperation, m_dlg.m_waitWriteTag);
         return;
     }
-    m_dlg.SendRequest(
-        BuildWriteTag(*section, static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
-    ClearTagOperationFlags();
-    m_dlg.m_waitWriteTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginWriteTag(m_dlg, newOperation, *section,
+                                    static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
 }
 
 void CRead::OnInitialize() {
@@ -355,11 +323,7 @@ void CRead::OnInitialize() {
 
 void CRead::Initialize(bool newOperation) {
     m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BuildInitTag());
-    ClearTagOperationFlags();
-    m_dlg.m_waitInitTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginInitTag(m_dlg, newOperation));
 }
 
 void CRead::OnLock() {
@@ -369,17 +333,13 @@ void CRead::OnLock() {
 void CRead::Lock(bool newOperation) {
     m_dlg.OpenPortIfClosed();
     ReadInputs();
-    const std::optional<std::uint8_t> code = CodeOf(kLockChoices, m_inputs.lockChoice);
-    if (!code) {
+    const auto kind = FromLabelText<LockKind>(m_inputs.lockChoice);
+    if (!kind) {
         Refuse(QStringLiteral("Invalid Lock Choice! Choose one of the LOCK entries of the list."),
                newOperation, m_dlg.m_waitLockTag);
         return;
     }
-    m_dlg.SendRequest(BuildLockTag(*code));
-    ClearTagOperationFlags();
-    m_dlg.m_waitLockTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginLockTag(m_dlg, newOperation, *kind));
 }
 
 void CRead::OnDestroy() {
@@ -406,11 +366,7 @@ void CRead::Destroy(bool newOperation) {
     std::array<std::uint8_t, 4> password{};
     for (std::size_t i = 0; i < password.size(); ++i)
         password[i] = static_cast<std::uint8_t>(digits[2 * i] * 16 + digits[2 * i + 1]);
-    m_dlg.SendRequest(BuildDestroyTag(password));
-    ClearTagOperationFlags();
-    m_dlg.m_waitDestroyTag = 1;
-    if (newOperation)
-        m_dlg.m_retryCount = 0;
+    m_dlg.SendRequest(BeginDestroyTag(m_dlg, newOperation, password));
 }
 
 // ---- fast tag-ID write and the login group ----
@@ -421,15 +377,6 @@ namespace {
 constexpr std::size_t kMaxTagIdBytes = 12;
 } // namespace
 
-// The common start of these requests: port opened, every other pending operation dropped, the
-// operation's own mark set, the request sent. None of them is retried.
-void CRead::StartAccessRequest(int& mark, ByteView request) {
-    m_dlg.OpenPortIfClosed();
-    m_dlg.ClearPendingMarks();
-    mark = 1;
-    m_dlg.SendRequest(request);
-}
-
 void CRead::OnFastWriteTagId() {
     if (m_fastWriteIdBox)
         m_fastWriteId = m_fastWriteIdBox->toPlainText();
@@ -438,24 +385,23 @@ void CRead::OnFastWriteTagId() {
         ShowMessage(MessageParent(), QStringLiteral("Invalid Input!"));
         return;
     }
-    m_dlg.m_tagIdLen = static_cast<std::uint8_t>(id->size());
-    m_dlg.m_tagId.fill(0);
-    std::copy(id->begin(), id->end(), m_dlg.m_tagId.end() - static_cast<long>(id->size()));
-    StartAccessRequest(m_dlg.m_waitFastWriteId, BuildFastWriteId(*id));
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginFastWriteId(m_dlg, *id));
 }
 
 void CRead::OnLogin() {
     CLoginDlg login(MessageParent());
     if (RunModal(login) != QDialog::Accepted)
         return;
-    m_dlg.m_loginPwd = login.m_passwordBytes;
-    StartAccessRequest(m_dlg.m_waitLogin, BuildReadLoginPassword());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginLogin(m_dlg, login.m_passwordBytes));
 }
 
 void CRead::OnAuthorize() {
     if (m_dlg.m_loggedIn == 0)
         return;
-    StartAccessRequest(m_dlg.m_waitAuthorize, BuildAuthorize());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginAuthorize(m_dlg));
 }
 
 namespace {
@@ -478,18 +424,22 @@ void CRead::OnModifyLoginPassword() {
     if (m_dlg.m_loggedIn == 0)
         return;
     CModifyLoginPwdDlg dialog(MessageParent());
-    if (!AskPasswordChange(dialog, m_dlg.m_oldLoginPwd, m_dlg.m_newLoginPwd))
+    std::array<std::uint8_t, 4> oldPassword{}, newPassword{};
+    if (!AskPasswordChange(dialog, oldPassword, newPassword))
         return;
-    StartAccessRequest(m_dlg.m_waitModifyLoginPwd, BuildReadLoginPassword());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginModifyLoginPassword(m_dlg, oldPassword, newPassword));
 }
 
 void CRead::OnModifyAuthorizeCode() {
     if (m_dlg.m_loggedIn == 0)
         return;
     CModifyAuthPwdDlg dialog(MessageParent());
-    if (!AskPasswordChange(dialog, m_dlg.m_oldAuthPwd, m_dlg.m_newAuthPwd))
+    std::array<std::uint8_t, 2> oldCode{}, newCode{};
+    if (!AskPasswordChange(dialog, oldCode, newCode))
         return;
-    StartAccessRequest(m_dlg.m_waitModifyAuthPwd, BuildReadAuthPassword());
+    m_dlg.OpenPortIfClosed();
+    m_dlg.SendRequest(BeginModifyAuthorizeCode(m_dlg, oldCode, newCode));
 }
 
 void CRead::SetPasswordFunctionsShown(bool shown) {

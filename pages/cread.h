@@ -86,12 +86,9 @@ private:
     // Shows why the input was refused. A resend that is refused ends the operation it resends,
     // since nothing can be sent for it any more.
     void Refuse(const QString& text, bool newOperation, int& pendingFlag);
-    // The pending flags every tag operation clears before it sets its own.
-    void ClearTagOperationFlags();
     void RefreshReadData();
     void RefreshFastWriteId();
     QWidget* MessageParent() const;
-    void StartAccessRequest(int& mark, ByteView request);
     bool m_passwordFunctionsShown = false;
 
     CReaderDlg& m_dlg;

@@ -1,6 +1,8 @@
 #include "pages/cworkmode.h"
 
+#include "pages/valuelabels.h"
 #include "protocol/commands.h"
+#include "protocol/operations.h"
 #include "ui/controls.h"
 #include "ui/coperationlog.h"
 #include "ui/creaderdlg.h"
@@ -21,52 +23,8 @@
 
 namespace {
 
-const QString kHighLevelTrigger = QStringLiteral("High-Level Trigger");
-const QString kTriggerOff = QStringLiteral("Trigger Off");
-const QString kRs232 = QStringLiteral("RS232");
-const QString kRs485 = QStringLiteral("RS485");
-const QString kWiegand = QStringLiteral("Wiegand");
-
-const QStringList kTriggerEntries = {kHighLevelTrigger, kTriggerOff};
-const QStringList kCommModeEntries = {kRs232, kRs485, kWiegand};
 const QStringList kWiegandEntries = {QStringLiteral("Wiegand26"), QStringLiteral("Wiegand34"),
                                      QStringLiteral("Wiegand32")};
-
-struct BaudEntry {
-    QString text;
-    std::uint8_t code;
-    int rate;
-};
-const BaudEntry kBaudEntries[] = {{QStringLiteral("9600bps"), 0, 9600},
-                                  {QStringLiteral("19200bps"), 1, 19200},
-                                  {QStringLiteral("38400bps"), 2, 38400},
-                                  {QStringLiteral("57600bps"), 3, 57600},
-                                  {QStringLiteral("115200bps"), 4, 115200}};
-
-QStringList BaudTexts() {
-    QStringList texts;
-    for (const BaudEntry& entry : kBaudEntries)
-        texts << entry.text;
-    return texts;
-}
-
-// Text that names no baud entry sends code 0, which is 9600 bit/s.
-const BaudEntry& BaudFor(const QString& text) {
-    for (const BaudEntry& entry : kBaudEntries)
-        if (entry.text == text)
-            return entry;
-    return kBaudEntries[0];
-}
-
-std::uint8_t CommModeCode(const QString& text) {
-    if (text == kRs232)
-        return 3;
-    if (text == kRs485)
-        return 1;
-    if (text == kWiegand)
-        return 2;
-    return 0;
-}
 
 const QString kSetEndLines[] = {QStringLiteral("Set Master-Slave Mode Settings Successfully!"),
                                 QStringLiteral("Set Timer Mode Settings Successfully!"),
@@ -132,10 +90,10 @@ void CWorkmode::BuildControls(QWidget* page) {
     m_pulseCycleBox = form.pulseCycleBox;
     m_userCodeBox = form.userCodeBox;
 
-    m_triggerList->addItems(kTriggerEntries);
-    m_commModeList->addItems(kCommModeEntries);
-    m_baud232List->addItems(BaudTexts());
-    m_baud485List->addItems(BaudTexts());
+    m_triggerList->addItems(LabelTexts<Trigger>());
+    m_commModeList->addItems(LabelTexts<CommMode>());
+    m_baud232List->addItems(LabelTexts<Baud>());
+    m_baud485List->addItems(LabelTexts<Baud>());
     m_wiegandList->addItems(kWiegandEntries);
 
     QObject::connect(form.defaultButton, &QPushButton::clicked, page, [this] { OnDefault(); });
@@ -164,11 +122,11 @@ void CWorkmode::BuildControls(QWidget* page) {
 void CWorkmode::OnInitDialog() {
     CPropertyPage::OnInitDialog();
 
-    SelectCommMode(kRs485);
-    SelectListText(m_baud232List, kBaudEntries[0].text);
-    SelectListText(m_baud485List, kBaudEntries[0].text);
+    SelectCommMode(LabelText(CommMode::Rs485));
+    SelectListText(m_baud232List, LabelText(Baud::B9600));
+    SelectListText(m_baud485List, LabelText(Baud::B9600));
     SelectWiegand(kWiegandEntries[0]);
-    SelectTrigger(kHighLevelTrigger);
+    SelectTrigger(LabelText(Trigger::HighLevel));
 
     m_rs232Group->setEnabled(false);
     m_wiegandGroup->setEnabled(false);
@@ -207,19 +165,19 @@ bool CWorkmode::UpdateData(bool fromControls) {
 
 // ---- enabling ----
 
-void CWorkmode::EnableForMode(Mode mode) {
+void CWorkmode::EnableForMode(WorkMode mode) {
     if (!HasWindow())
         return;
-    m_timerGroup->setEnabled(mode == Mode::Timer);
-    m_triggerGroup->setEnabled(mode == Mode::Trigger);
+    m_timerGroup->setEnabled(mode == WorkMode::Timer);
+    m_triggerGroup->setEnabled(mode == WorkMode::Trigger);
 }
 
-void CWorkmode::EnableForOutput(Output output) {
+void CWorkmode::EnableForOutput(CommMode output) {
     if (!HasWindow())
         return;
-    m_rs232Group->setEnabled(output == Output::Rs232);
-    m_rs485Group->setEnabled(output == Output::Rs485);
-    m_wiegandGroup->setEnabled(output == Output::Wiegand);
+    m_rs232Group->setEnabled(output == CommMode::Rs232);
+    m_rs485Group->setEnabled(output == CommMode::Rs485);
+    m_wiegandGroup->setEnabled(output == CommMode::Wiegand);
 }
 
 void CWorkmode::EnableIdBorderInterval(bool enable) {
@@ -251,12 +209,12 @@ QString CWorkmode::WiegandText() const {
 void CWorkmode::SelectTrigger(const QString& text) {
     if (HasWindow())
         SelectListText(m_triggerList, text);
-    m_triggerText = kTriggerEntries.contains(text) ? text : QString();
+    m_triggerText = FromLabelText<Trigger>(text) ? text : QString();
 }
 void CWorkmode::SelectCommMode(const QString& text) {
     if (HasWindow())
         SelectListText(m_commModeList, text);
-    m_commModeText = kCommModeEntries.contains(text) ? text : QString();
+    m_commModeText = FromLabelText<CommMode>(text) ? text : QString();
 }
 void CWorkmode::SelectWiegand(const QString& text) {
     if (HasWindow())
@@ -267,13 +225,13 @@ void CWorkmode::SelectWiegand(const QString& text) {
 // ---- operator actions ----
 
 void CWorkmode::OnRadioMasterSlave() {
-    EnableForMode(Mode::MasterSlave);
+    EnableForMode(WorkMode::MasterSlave);
 }
 void CWorkmode::OnRadioTimer() {
-    EnableForMode(Mode::Timer);
+    EnableForMode(WorkMode::Timer);
 }
 void CWorkmode::OnRadioTrigger() {
-    EnableForMode(Mode::Trigger);
+    EnableForMode(WorkMode::Trigger);
 }
 
 void CWorkmode::OnIdBorderClicked() {
@@ -282,13 +240,8 @@ void CWorkmode::OnIdBorderClicked() {
 }
 
 void CWorkmode::OnCommModeCloseUp() {
-    const QString text = CommModeText();
-    if (text == kRs232)
-        EnableForOutput(Output::Rs232);
-    else if (text == kRs485)
-        EnableForOutput(Output::Rs485);
-    else if (text == kWiegand)
-        EnableForOutput(Output::Wiegand);
+    if (const auto output = FromLabelText<CommMode>(CommModeText()))
+        EnableForOutput(*output);
 }
 
 void CWorkmode::OnDefault() {
@@ -305,10 +258,10 @@ void CWorkmode::OnDefault() {
     m_pulseCycle = 12;
     m_userCode = 0;
     UpdateData(false);
-    EnableForMode(Mode::Timer);
-    EnableForOutput(Output::Rs232);
-    SelectTrigger(kTriggerEntries[0]);
-    SelectCommMode(kCommModeEntries[0]);
+    EnableForMode(WorkMode::Timer);
+    EnableForOutput(CommMode::Rs232);
+    SelectTrigger(LabelText(Trigger::HighLevel));
+    SelectCommMode(LabelText(CommMode::Rs232));
     SelectWiegand(kWiegandEntries[0]);
 }
 
@@ -319,41 +272,20 @@ void CWorkmode::OnSetSettings() {
     m_dlg.OpenPortIfClosed();
     UpdateData(true);
 
-    if (m_workMode >= 0 && m_workMode <= 2) {
-        m_dlg.m_modeMasterSlave = m_workMode == 0 ? 1 : 0;
-        m_dlg.m_modeTimer = m_workMode == 1 ? 1 : 0;
-        m_dlg.m_modeTrigger = m_workMode == 2 ? 1 : 0;
-    }
-    const QString output = CommModeText();
-    if (output == kRs232 || output == kRs485 || output == kWiegand) {
-        m_dlg.m_outRs232 = output == kRs232 ? 1 : 0;
-        m_dlg.m_outRs485 = output == kRs485 ? 1 : 0;
-        m_dlg.m_outWiegand = output == kWiegand ? 1 : 0;
-    }
-
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_waitGetMode = 0;
-    m_dlg.m_waitSetParams = 0;
-    m_dlg.m_waitGetParams = 0;
-    m_dlg.m_waitSetMode = 1;
-    m_dlg.m_setModeStep = 1;
-    m_dlg.ClearRx();
+    const Bytes first = BeginSetWorkMode(m_dlg, AtIndex<WorkMode>(m_workMode),
+                                         FromLabelText<CommMode>(CommModeText()));
     m_baudSentRate = 0;
 
     // The form was transferred just above; a second transfer would only repeat its prompt.
-    SendWorkModeValue();
+    Send(first);
 }
 
 void CWorkmode::OnGetSettings() {
     if (m_dlg.m_connected != 1)
         return;
     m_dlg.OpenPortIfClosed();
-    m_dlg.m_waitSetMode = 0;
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_getModeStep = 1;
-    m_dlg.m_waitGetMode = 1;
     m_baudSentRate = 0;
-    ReadWorkMode();
+    Send(BeginGetWorkMode(m_dlg));
 }
 
 // ---- the Set sequence's requests ----
@@ -382,12 +314,8 @@ void CWorkmode::SendWorkMode() {
 }
 
 void CWorkmode::SendWorkModeValue() {
-    std::uint8_t code = 1; // master-slave, also for no selection
-    if (m_workMode == 1)
-        code = 2;
-    else if (m_workMode == 2)
-        code = 3;
-    Send(BuildWorkMode(code));
+    // Master-slave also for no selection.
+    Send(BuildWorkMode(Encode(AtIndex<WorkMode>(m_workMode).value_or(WorkMode::MasterSlave))));
 }
 
 void CWorkmode::SendTimerInterval() {
@@ -400,13 +328,8 @@ void CWorkmode::SendTimerInterval() {
 }
 
 void CWorkmode::SendTriggerMode() {
-    const QString text = TriggerText();
-    std::uint8_t code = 0xFF;
-    if (text == kHighLevelTrigger)
-        code = 0x01;
-    else if (text == kTriggerOff)
-        code = 0x00;
-    Send(BuildTriggerMode(code));
+    const auto trigger = FromLabelText<Trigger>(TriggerText());
+    Send(BuildTriggerMode(trigger ? Encode(*trigger) : 0xFF));
 }
 
 void CWorkmode::SendShutDownDelay() {
@@ -437,12 +360,13 @@ void CWorkmode::SendIdBorderInterval() {
 }
 
 void CWorkmode::SendBaud(const QString& listText) {
-    const BaudEntry& baud = BaudFor(listText);
+    // Text that names no baud entry sends code 0, which is 9600 bit/s.
+    const Baud baud = FromLabelText<Baud>(listText).value_or(Baud::B9600);
     if (m_dlg.m_waitSetMode == 1) {
-        m_baudSentRate = baud.rate;
+        m_baudSentRate = BaudRate(baud);
         m_baudLineCount = m_dlg.OperationList().LineCount();
     }
-    Send(BuildSetBaud(baud.code));
+    Send(BuildSetBaud(Encode(baud)));
 }
 
 void CWorkmode::SendBaudRs232() {
@@ -485,7 +409,8 @@ void CWorkmode::SendUserCode() {
 }
 
 void CWorkmode::SendCommMode() {
-    Send(BuildCommMode(CommModeCode(CommModeText())));
+    const auto output = FromLabelText<CommMode>(CommModeText());
+    Send(BuildCommMode(output ? Encode(*output) : 0));
 }
 
 // ---- the Get sequence's requests ----
@@ -514,25 +439,16 @@ void CWorkmode::ReadIdBorder() {
 
 void CWorkmode::ShowReadBack() {
     const auto& rb = m_readBack;
-    m_workMode = rb[0] - 1;
-    if (rb[0] == 1)
-        EnableForMode(Mode::MasterSlave);
-    else if (rb[0] == 2)
-        EnableForMode(Mode::Timer);
-    else if (rb[0] == 3)
-        EnableForMode(Mode::Trigger);
+    const auto mode = Decode<WorkMode>(rb[0]);
+    m_workMode = mode ? IndexOf(*mode) : -1;
+    if (mode)
+        EnableForMode(*mode);
     m_timerInterval = rb[1];
-    SelectTrigger((rb[2] & 0x01) ? kHighLevelTrigger : kTriggerOff);
+    SelectTrigger(LabelText((rb[2] & 0x01) ? Trigger::HighLevel : Trigger::Off));
     m_shutDownDelay = rb[4];
-    if (rb[9] == 1) {
-        SelectCommMode(kRs485);
-        EnableForOutput(Output::Rs485);
-    } else if (rb[9] == 2) {
-        SelectCommMode(kWiegand);
-        EnableForOutput(Output::Wiegand);
-    } else if (rb[9] == 3) {
-        SelectCommMode(kRs232);
-        EnableForOutput(Output::Rs232);
+    if (const auto output = Decode<CommMode>(rb[9])) {
+        SelectCommMode(LabelText(*output));
+        EnableForOutput(*output);
     }
     SelectWiegand(rb[5] >= 1 && rb[5] <= 3 ? kWiegandEntries[rb[5] - 1] : QString());
     m_pulseCycle = rb[7];

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "protocol/frame.h"
+#include "protocol/valuecodes.h"
 #include "ui/cpropertypage.h"
 
 #include <QMetaObject>
@@ -94,11 +95,8 @@ protected:
     void OnInitDialog() override;
 
 private:
-    enum class Mode { MasterSlave, Timer, Trigger };
-    enum class Output { Rs232, Rs485, Wiegand };
-
-    void EnableForMode(Mode mode);
-    void EnableForOutput(Output output);
+    void EnableForMode(WorkMode mode);
+    void EnableForOutput(CommMode output);
     void EnableIdBorderInterval(bool enable);
 
     // The text of a list, or what it last showed while the page has no controls.

@@ -1,6 +1,7 @@
 #include "protocol/commands.h"
 
 #include "protocol/parammap.h"
+#include "protocol/valuecodes.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ Bytes BuildReadTagMode(std::uint8_t mode) {
     return BuildParamWrite(kParamReadTagMode, mode);
 }
 Bytes BuildCommModeRs232() {
-    return BuildParamWrite(kParamCommMode, kCommModeRs232);
+    return BuildParamWrite(kParamCommMode, Encode(CommMode::Rs232));
 }
 Bytes BuildReadWorkMode() {
     return BuildParamReadBlock(kParamWorkMode, 2);

@@ -29,10 +29,6 @@ inline constexpr std::uint8_t kCmdFastWriteId = 0x9C;
 // The byte that follows the command in every tag command (0x80, 0x81, 0x82, 0x86, 0x87, 0x99).
 inline constexpr std::uint8_t kTagConstant = 0x04;
 
-// Memory sections of the tag read and write, and the lock kinds, as the reader numbers them.
-enum class TagSection : std::uint8_t { Reserved = 0, Epc = 1, Tid = 2, User = 3 };
-enum class LockKind : std::uint8_t { User = 0, Tid = 1, Epc = 2, Access = 3, Kill = 4, All = 5 };
-
 // Connection and stream control.
 Bytes BuildStop();         // A0 02 FE 60
 Bytes BuildHandshake();    // A0 02 50 0E

@@ -4,6 +4,7 @@
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
 #include "protocol/parammap.h"
+#include "protocol/valuecodes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -167,7 +168,7 @@ void MultiIdentify(CReaderState& s, IReaderHost& host) {
         if (const auto mode = ParamBlockValues(rx, kParamWorkMode, 2)) {
             const std::uint8_t v = (*mode)[0];
             host.WorkmodeReadBack()[0] = v;
-            if (v == kWorkModeMasterSlave) {
+            if (Decode<WorkMode>(v) == WorkMode::MasterSlave) {
                 // The chain ends here with its flag and step kept; the answer is dropped so
                 // that later bytes do not bring the same message again.
                 s.ClearRx();

@@ -29,14 +29,6 @@ inline constexpr std::uint16_t kParamChannelMask = 0x0092;
 inline constexpr std::uint16_t kParamAuthPassword = 0x00BA;
 inline constexpr std::uint16_t kParamLoginPassword = 0x00C0;
 
-// Codes of a few parameters that the dispatcher and several pages share.
-inline constexpr std::uint8_t kWorkModeMasterSlave = 1;
-inline constexpr std::uint8_t kWorkModeTimer = 2;
-inline constexpr std::uint8_t kWorkModeTrigger = 3;
-inline constexpr std::uint8_t kCommModeRs485 = 1;
-inline constexpr std::uint8_t kCommModeWiegand = 2;
-inline constexpr std::uint8_t kCommModeRs232 = 3;
-
 struct ParameterInfo {
     std::uint16_t address; // first address
     std::uint8_t width;    // bytes, at consecutive addresses

@@ -1,8 +1,9 @@
 // Everything the main window keeps between one handler and the next: the receive buffer and the
 // pending-operation state that tells the dispatcher which answer is awaited.
 //
-// A flag counts as set when it holds 1. Every sender clears the flags of the operations it
-// replaces, sets its own and sends; the dispatcher clears it when the operation ends.
+// A flag counts as set when it holds 1. Starting an operation (protocol/operations.h) clears the
+// flags of the operations it replaces and sets its own; the dispatcher clears it when the
+// operation ends.
 #pragma once
 
 #include <array>
@@ -22,12 +23,6 @@ struct CReaderState {
 
     // Zeroes all of m_rxBuf and sets m_rxCount to 0.
     void ClearRx();
-    // Drops every pending operation: all waiting marks and the six work-mode selection marks.
-    // The connection, the sheet state, the step counters and the retry count stay.
-    void ClearPendingMarks();
-    // Drops the connect exchange and every identify and tag-memory operation still waiting, as a
-    // page does before it starts an operation of its own.
-    void ClearConnectAndTagMarks();
     // Stores bytes at m_rxCount onward, counting each in m_rxCount and m_multiRxTotal, but never
     // past the end of m_rxBuf. Returns how many bytes were stored; the caller decides what happens
     // to the rest.

@@ -12,6 +12,7 @@
 #include "protocol/closedelay.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
+#include "protocol/operations.h"
 #include "protocol/pendingoperation.h"
 #include "ui/cframetrace.h"
 #include "ui/cinventorydlg.h"
@@ -335,9 +336,8 @@ void CReaderDlg::OnConnect() {
     m_serial.SetRThreshold(1);
     m_serial.SetInputLen(0);
     m_serial.GetInput();
-    m_waitHandshake = 1;
     m_connectButton->setEnabled(false);
-    SendRequest(BuildStop());
+    SendRequest(BeginConnect(*this));
 }
 
 void CReaderDlg::OnConnectTimer() {

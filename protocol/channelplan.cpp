@@ -1,4 +1,4 @@
-#include "pages/channelplan.h"
+#include "protocol/channelplan.h"
 
 #include <cstdio>
 
