@@ -21,9 +21,9 @@
 #include "pages/cread.h"
 #include "pages/cworkmode.h"
 #include "ui/coperationlog.h"
-#include "ui/cpropertysheet.h"
+#include "widgets/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include "eventloop.h"
 

@@ -20,9 +20,9 @@
 #include "link/portnames.h"
 #include "protocol/frame.h"
 #include "sim/creadersimulator.h"
-#include "ui/cpropertysheet.h"
+#include "widgets/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"
 

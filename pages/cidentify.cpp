@@ -2,7 +2,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
-#include "ui/controls.h"
+#include "widgets/controls.h"
 #include "ui/creaderdlg.h"
 #include "ui_cidentify.h"
 

@@ -11,7 +11,7 @@
 // sheet), and touches a control only while it exists.
 #pragma once
 
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QPointer>
 #include <QString>

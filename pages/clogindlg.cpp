@@ -1,6 +1,6 @@
 #include "pages/clogindlg.h"
 
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "ui_clogindlg.h"
 
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "pages/cmodifypwddlg.h"
 
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "ui_cmodifypwddlg.h"
 
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #include "pages/cparameter.h"
 
 #include "protocol/commands.h"
-#include "ui/controls.h"
+#include "widgets/controls.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "ui_cparameter.h"
 
 #include <QCheckBox>

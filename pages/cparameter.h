@@ -13,7 +13,7 @@
 
 #include "pages/channelplan.h"
 #include "protocol/frame.h"
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QPoint>
 #include <QPointer>

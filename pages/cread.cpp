@@ -5,10 +5,10 @@
 
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
-#include "ui/controls.h"
+#include "widgets/controls.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
-#include "ui/modal.h"
+#include "widgets/messagebox.h"
+#include "widgets/modal.h"
 #include "ui_cread.h"
 
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "pages/cworkmode.h"
 
 #include "protocol/commands.h"
-#include "ui/controls.h"
+#include "widgets/controls.h"
 #include "ui/coperationlog.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "ui_cworkmode.h"
 
 #include <QAbstractItemView>

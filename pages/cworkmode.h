@@ -9,7 +9,7 @@
 #pragma once
 
 #include "protocol/frame.h"
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QMetaObject>
 #include <QString>

@@ -9,7 +9,7 @@
 #include "link/portnames.h"
 #include "link/simulatorbackend.h"
 #include "protocol/frame.h"
-#include "ui/controls.h"
+#include "widgets/controls.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

@@ -10,10 +10,10 @@
 #include "pages/cparameter.h"
 #include "ui/cinventorydlg.h"
 #include "ui/coperationlog.h"
-#include "ui/cpropertysheet.h"
+#include "widgets/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
-#include "ui/modal.h"
+#include "widgets/messagebox.h"
+#include "widgets/modal.h"
 
 #include <QAbstractButton>
 #include <QAction>

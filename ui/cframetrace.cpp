@@ -1,7 +1,7 @@
 #include "ui/cframetrace.h"
 #include "ui/filechooser.h"
 
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "ui/screenfit.h"
 #include "ui_cframetrace.h"
 

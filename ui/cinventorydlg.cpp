@@ -2,7 +2,7 @@
 
 #include "ui/cinventorymodel.h"
 #include "ui/filechooser.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 #include "ui/screenfit.h"
 #include "ui_cinventorydlg.h"
 

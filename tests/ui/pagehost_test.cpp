@@ -4,8 +4,8 @@
 #include "windowtest.h"
 
 #include "app/caboutdlg.h"
-#include "ui/cpropertypage.h"
-#include "ui/modal.h"
+#include "widgets/cpropertypage.h"
+#include "widgets/modal.h"
 
 #include <QLabel>
 

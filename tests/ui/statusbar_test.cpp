@@ -5,7 +5,7 @@
 #include "tagrecord.h"
 
 #include "pages/cpassworddlg.h"
-#include "ui/modal.h"
+#include "widgets/modal.h"
 
 #include <QAction>
 #include <QRegularExpression>
