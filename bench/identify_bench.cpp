@@ -22,8 +22,8 @@
 #include "protocol/frame.h"
 #include "protocol/hexbytes.h"
 #include "ui/cinventorymodel.h"
-#include "widgets/cpropertysheet.h"
 #include "ui/creaderdlg.h"
+#include "widgets/cpropertysheet.h"
 #include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"

@@ -1,10 +1,10 @@
 #include "pages/cparameter.h"
 
+#include "pages/pagehost.h"
 #include "protocol/commands.h"
-#include "widgets/controls.h"
-#include "ui/creaderdlg.h"
-#include "widgets/messagebox.h"
 #include "ui_cparameter.h"
+#include "widgets/controls.h"
+#include "widgets/messagebox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,8 +58,8 @@ private:
     CParameter& m_page;
 };
 
-CParameter::CParameter(CReaderDlg& dlg)
-    : CPropertyPage(QStringLiteral("Reader Parameters")), m_dlg(dlg) {}
+CParameter::CParameter(IPageHost& host)
+    : CPropertyPage(QStringLiteral("Reader Parameters")), m_host(host) {}
 
 // ---- controls ----
 
@@ -247,7 +247,7 @@ void CParameter::OnClearAllChannels() {
 // ---- Default, Get and Set ----
 
 void CParameter::OnDefault() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
     // A prompt at the power box stops this transfer, but every member after it is set below.
     UpdateData(true);
@@ -264,41 +264,41 @@ void CParameter::OnDefault() {
 }
 
 void CParameter::ClearOtherPendingFlags() {
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_waitSetMode = 0;
-    m_dlg.m_waitGetMode = 0;
-    m_dlg.m_waitSetParams = 0;
-    m_dlg.m_waitGetParams = 0;
+    m_host.State().ClearConnectAndTagMarks();
+    m_host.State().m_waitSetMode = 0;
+    m_host.State().m_waitGetMode = 0;
+    m_host.State().m_waitSetParams = 0;
+    m_host.State().m_waitGetParams = 0;
 }
 
 void CParameter::OnSetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ClearOtherPendingFlags();
-    m_dlg.m_waitSetParams = 1;
-    m_dlg.m_setParamStep = 1;
+    m_host.State().m_waitSetParams = 1;
+    m_host.State().m_setParamStep = 1;
     SendPower();
 }
 
 void CParameter::OnGetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ClearOtherPendingFlags();
-    m_dlg.m_waitGetParams = 1;
-    m_dlg.m_getParamStep = 1;
+    m_host.State().m_waitGetParams = 1;
+    m_host.State().m_getParamStep = 1;
     ReadPower();
 }
 
 // ---- requests ----
 
 void CParameter::Send(const Bytes& frame) {
-    m_dlg.SendRequest(frame);
+    m_host.SendRequest(frame);
 }
 
 void CParameter::Refuse(const QString& text) {
-    ShowMessage(&m_dlg, text);
+    ShowMessage(m_host.MessageParent(), text);
 }
 
 // Each writer sends nothing when its form transfer stopped at a box without a whole number: the

@@ -21,7 +21,7 @@
 #include <array>
 #include <cstdint>
 
-class CReaderDlg;
+class IPageHost;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -31,7 +31,7 @@ class QRadioButton;
 
 class CParameter : public CPropertyPage {
 public:
-    explicit CParameter(CReaderDlg& dlg);
+    explicit CParameter(IPageHost& host);
 
     // Image of the reader's values, filled byte by byte by the Get sequence: 0 RF power (0x65),
     // 1 fixed channel (0x90), 2 .. 8 hopping mask (0x92 .. 0x98), 9 antenna mode (0x89, never
@@ -103,7 +103,7 @@ private:
     void Send(const Bytes& frame);
     void Refuse(const QString& text);
 
-    CReaderDlg& m_dlg;
+    IPageHost& m_host;
 
     // What the channel list shows, kept while the page has no controls.
     QString m_channelListText;

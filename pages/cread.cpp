@@ -3,13 +3,13 @@
 #include "pages/clogindlg.h"
 #include "pages/cmodifypwddlg.h"
 
+#include "pages/pagehost.h"
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
+#include "ui_cread.h"
 #include "widgets/controls.h"
-#include "ui/creaderdlg.h"
 #include "widgets/messagebox.h"
 #include "widgets/modal.h"
-#include "ui_cread.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -85,7 +85,7 @@ void ShowLines(QPlainTextEdit* box, int lines) {
 
 } // namespace
 
-CRead::CRead(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Operation")), m_dlg(dlg) {}
+CRead::CRead(IPageHost& host) : CPropertyPage(QStringLiteral("Tag Operation")), m_host(host) {}
 
 // ---- controls ----
 
@@ -171,9 +171,9 @@ void CRead::OnSetActive() {
     m_readData.clear();
     RefreshReadData();
     // A multi-tag stream started on the identify page ends when this page comes up.
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BuildStop());
-    m_dlg.ClosePortIfOpen();
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BuildStop());
+    m_host.ClosePortIfOpen();
 }
 
 bool CRead::UpdateData(bool fromControls) {
@@ -257,7 +257,7 @@ void CRead::ReadInputs() {
 }
 
 QWidget* CRead::MessageParent() const {
-    return HasWindow() ? Window() : static_cast<QWidget*>(&m_dlg);
+    return HasWindow() ? Window() : m_host.MessageParent();
 }
 
 void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
@@ -266,23 +266,23 @@ void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
         return;
     // The resend cannot go out: the operation ends here, as it does after its last attempt.
     pendingFlag = 0;
-    m_dlg.m_retryCount = 0;
-    m_dlg.ClosePortIfOpen();
+    m_host.State().m_retryCount = 0;
+    m_host.ClosePortIfOpen();
 }
 
 // A new tag operation replaces whatever tag operation was still pending, so that no stale mark
 // can later resend an old request (a Destroy among them) in answer to unrelated bytes.
 void CRead::ClearTagOperationFlags() {
-    m_dlg.m_multiRxTotal = 0;
-    m_dlg.ClearConnectAndTagMarks();
+    m_host.State().m_multiRxTotal = 0;
+    m_host.State().ClearConnectAndTagMarks();
 }
 
 void CRead::OnReadTag() {
-    ReadTag(m_dlg.m_waitReadTag != 1);
+    ReadTag(m_host.State().m_waitReadTag != 1);
 }
 
 void CRead::ReadTag(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.readSection);
     const int address = m_inputs.readAddress;
@@ -291,103 +291,103 @@ void CRead::ReadTag(bool newOperation) {
     const int longest = section == kSectionEpc ? kEpcLongestRead : kLongestRead;
     if (!section)
         Refuse(QStringLiteral("Invalid Section! Choose Reserved, EPC, TID or User."), newOperation,
-               m_dlg.m_waitReadTag);
+               m_host.State().m_waitReadTag);
     else if (address > kLastWord || address < lowest)
-        Refuse(QStringLiteral("Invalid Address!"), newOperation, m_dlg.m_waitReadTag);
+        Refuse(QStringLiteral("Invalid Address!"), newOperation, m_host.State().m_waitReadTag);
     else if (length > longest || length < 1)
-        Refuse(QStringLiteral("Invalid Length!"), newOperation, m_dlg.m_waitReadTag);
+        Refuse(QStringLiteral("Invalid Length!"), newOperation, m_host.State().m_waitReadTag);
     else if (address + length > kWordsInReach)
         Refuse(QStringLiteral("Address+Length Should Less Than %1\uFF01").arg(kWordsInReach),
-               newOperation, m_dlg.m_waitReadTag);
+               newOperation, m_host.State().m_waitReadTag);
     else {
-        m_dlg.SendRequest(BuildReadTag(*section, static_cast<std::uint8_t>(address),
-                                       static_cast<std::uint8_t>(length)));
+        m_host.SendRequest(BuildReadTag(*section, static_cast<std::uint8_t>(address),
+                                        static_cast<std::uint8_t>(length)));
         ClearTagOperationFlags();
-        m_dlg.m_waitReadTag = 1;
+        m_host.State().m_waitReadTag = 1;
         if (newOperation)
-            m_dlg.m_retryCount = 0;
+            m_host.State().m_retryCount = 0;
     }
     m_readData.clear();
     RefreshReadData();
 }
 
 void CRead::OnWriteTag() {
-    WriteTag(m_dlg.m_waitWriteTag != 1);
+    WriteTag(m_host.State().m_waitWriteTag != 1);
 }
 
 void CRead::WriteTag(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const std::optional<std::uint8_t> section = CodeOf(kSections, m_inputs.writeSection);
     const int address = m_inputs.writeAddress;
     const int lowest = section == kSectionEpc ? kEpcFirstWord : 0;
     if (!section) {
         Refuse(QStringLiteral("Invalid Section! Choose EPC, TID or User."), newOperation,
-               m_dlg.m_waitWriteTag);
+               m_host.State().m_waitWriteTag);
         return;
     }
     // The Reserved section holds the kill and access passwords; this page only reads it.
     if (*section == kSectionReserved) {
         Refuse(QStringLiteral("The Reserved Section Cannot Be Written!"), newOperation,
-               m_dlg.m_waitWriteTag);
+               m_host.State().m_waitWriteTag);
         return;
     }
     if (address < lowest || address > kLastWord) {
-        Refuse(QStringLiteral("Invalid Address"), newOperation, m_dlg.m_waitWriteTag);
+        Refuse(QStringLiteral("Invalid Address"), newOperation, m_host.State().m_waitWriteTag);
         return;
     }
     const auto word = HexToBytes(m_inputs.writeData.toStdString(), 2);
     if (!word || word->size() != 2) {
-        Refuse(QStringLiteral("Invalid Data"), newOperation, m_dlg.m_waitWriteTag);
+        Refuse(QStringLiteral("Invalid Data"), newOperation, m_host.State().m_waitWriteTag);
         return;
     }
-    m_dlg.SendRequest(
+    m_host.SendRequest(
         BuildWriteTag(*section, static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
     ClearTagOperationFlags();
-    m_dlg.m_waitWriteTag = 1;
+    m_host.State().m_waitWriteTag = 1;
     if (newOperation)
-        m_dlg.m_retryCount = 0;
+        m_host.State().m_retryCount = 0;
 }
 
 void CRead::OnInitialize() {
-    Initialize(m_dlg.m_waitInitTag != 1);
+    Initialize(m_host.State().m_waitInitTag != 1);
 }
 
 void CRead::Initialize(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BuildInitTag());
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BuildInitTag());
     ClearTagOperationFlags();
-    m_dlg.m_waitInitTag = 1;
+    m_host.State().m_waitInitTag = 1;
     if (newOperation)
-        m_dlg.m_retryCount = 0;
+        m_host.State().m_retryCount = 0;
 }
 
 void CRead::OnLock() {
-    Lock(m_dlg.m_waitLockTag != 1);
+    Lock(m_host.State().m_waitLockTag != 1);
 }
 
 void CRead::Lock(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const std::optional<std::uint8_t> code = CodeOf(kLockChoices, m_inputs.lockChoice);
     if (!code) {
         Refuse(QStringLiteral("Invalid Lock Choice! Choose one of the LOCK entries of the list."),
-               newOperation, m_dlg.m_waitLockTag);
+               newOperation, m_host.State().m_waitLockTag);
         return;
     }
-    m_dlg.SendRequest(BuildLockTag(*code));
+    m_host.SendRequest(BuildLockTag(*code));
     ClearTagOperationFlags();
-    m_dlg.m_waitLockTag = 1;
+    m_host.State().m_waitLockTag = 1;
     if (newOperation)
-        m_dlg.m_retryCount = 0;
+        m_host.State().m_retryCount = 0;
 }
 
 void CRead::OnDestroy() {
-    Destroy(m_dlg.m_waitDestroyTag != 1);
+    Destroy(m_host.State().m_waitDestroyTag != 1);
 }
 
 void CRead::Destroy(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const QString& text = m_inputs.password;
     // Only the first eight characters count; each must be a hex digit.
@@ -400,17 +400,17 @@ void CRead::Destroy(bool newOperation) {
     }
     if (!valid) {
         Refuse(QStringLiteral("Password Should Be 8 Hex Digitals!"), newOperation,
-               m_dlg.m_waitDestroyTag);
+               m_host.State().m_waitDestroyTag);
         return;
     }
     std::array<std::uint8_t, 4> password{};
     for (std::size_t i = 0; i < password.size(); ++i)
         password[i] = static_cast<std::uint8_t>(digits[2 * i] * 16 + digits[2 * i + 1]);
-    m_dlg.SendRequest(BuildDestroyTag(password));
+    m_host.SendRequest(BuildDestroyTag(password));
     ClearTagOperationFlags();
-    m_dlg.m_waitDestroyTag = 1;
+    m_host.State().m_waitDestroyTag = 1;
     if (newOperation)
-        m_dlg.m_retryCount = 0;
+        m_host.State().m_retryCount = 0;
 }
 
 // ---- fast tag-ID write and the login group ----
@@ -424,10 +424,10 @@ constexpr std::size_t kMaxTagIdBytes = 12;
 // The common start of these requests: port opened, every other pending operation dropped, the
 // operation's own mark set, the request sent. None of them is retried.
 void CRead::StartAccessRequest(int& mark, ByteView request) {
-    m_dlg.OpenPortIfClosed();
-    m_dlg.ClearPendingMarks();
+    m_host.OpenPortIfClosed();
+    m_host.State().ClearPendingMarks();
     mark = 1;
-    m_dlg.SendRequest(request);
+    m_host.SendRequest(request);
 }
 
 void CRead::OnFastWriteTagId() {
@@ -438,24 +438,24 @@ void CRead::OnFastWriteTagId() {
         ShowMessage(MessageParent(), QStringLiteral("Invalid Input!"));
         return;
     }
-    m_dlg.m_tagIdLen = static_cast<std::uint8_t>(id->size());
-    m_dlg.m_tagId.fill(0);
-    std::copy(id->begin(), id->end(), m_dlg.m_tagId.end() - static_cast<long>(id->size()));
-    StartAccessRequest(m_dlg.m_waitFastWriteId, BuildFastWriteId(*id));
+    m_host.State().m_tagIdLen = static_cast<std::uint8_t>(id->size());
+    m_host.State().m_tagId.fill(0);
+    std::copy(id->begin(), id->end(), m_host.State().m_tagId.end() - static_cast<long>(id->size()));
+    StartAccessRequest(m_host.State().m_waitFastWriteId, BuildFastWriteId(*id));
 }
 
 void CRead::OnLogin() {
     CLoginDlg login(MessageParent());
     if (RunModal(login) != QDialog::Accepted)
         return;
-    m_dlg.m_loginPwd = login.m_passwordBytes;
-    StartAccessRequest(m_dlg.m_waitLogin, BuildReadLoginPassword());
+    m_host.State().m_loginPwd = login.m_passwordBytes;
+    StartAccessRequest(m_host.State().m_waitLogin, BuildReadLoginPassword());
 }
 
 void CRead::OnAuthorize() {
-    if (m_dlg.m_loggedIn == 0)
+    if (m_host.State().m_loggedIn == 0)
         return;
-    StartAccessRequest(m_dlg.m_waitAuthorize, BuildAuthorize());
+    StartAccessRequest(m_host.State().m_waitAuthorize, BuildAuthorize());
 }
 
 namespace {
@@ -475,21 +475,21 @@ bool AskPasswordChange(CModifyPwdDlg& dialog, std::array<std::uint8_t, N>& oldPa
 } // namespace
 
 void CRead::OnModifyLoginPassword() {
-    if (m_dlg.m_loggedIn == 0)
+    if (m_host.State().m_loggedIn == 0)
         return;
     CModifyLoginPwdDlg dialog(MessageParent());
-    if (!AskPasswordChange(dialog, m_dlg.m_oldLoginPwd, m_dlg.m_newLoginPwd))
+    if (!AskPasswordChange(dialog, m_host.State().m_oldLoginPwd, m_host.State().m_newLoginPwd))
         return;
-    StartAccessRequest(m_dlg.m_waitModifyLoginPwd, BuildReadLoginPassword());
+    StartAccessRequest(m_host.State().m_waitModifyLoginPwd, BuildReadLoginPassword());
 }
 
 void CRead::OnModifyAuthorizeCode() {
-    if (m_dlg.m_loggedIn == 0)
+    if (m_host.State().m_loggedIn == 0)
         return;
     CModifyAuthPwdDlg dialog(MessageParent());
-    if (!AskPasswordChange(dialog, m_dlg.m_oldAuthPwd, m_dlg.m_newAuthPwd))
+    if (!AskPasswordChange(dialog, m_host.State().m_oldAuthPwd, m_host.State().m_newAuthPwd))
         return;
-    StartAccessRequest(m_dlg.m_waitModifyAuthPwd, BuildReadAuthPassword());
+    StartAccessRequest(m_host.State().m_waitModifyAuthPwd, BuildReadAuthPassword());
 }
 
 void CRead::SetPasswordFunctionsShown(bool shown) {

@@ -14,7 +14,7 @@
 #include <QPointer>
 #include <QString>
 
-class CReaderDlg;
+class IPageHost;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -23,7 +23,7 @@ class QPushButton;
 
 class CRead : public CPropertyPage {
 public:
-    explicit CRead(CReaderDlg& dlg);
+    explicit CRead(IPageHost& host);
 
     // Form transfer of the read Data box (m_readData) and the fast-write ID box (m_fastWriteId).
     bool UpdateData(bool fromControls) override;
@@ -94,7 +94,7 @@ private:
     void StartAccessRequest(int& mark, ByteView request);
     bool m_passwordFunctionsShown = false;
 
-    CReaderDlg& m_dlg;
+    IPageHost& m_host;
     Inputs m_inputs;
 
     QPointer<QComboBox> m_readSectionList;

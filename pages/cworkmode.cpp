@@ -1,11 +1,10 @@
 #include "pages/cworkmode.h"
 
+#include "pages/pagehost.h"
 #include "protocol/commands.h"
-#include "widgets/controls.h"
-#include "ui/coperationlog.h"
-#include "ui/creaderdlg.h"
-#include "widgets/messagebox.h"
 #include "ui_cworkmode.h"
+#include "widgets/controls.h"
+#include "widgets/messagebox.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -68,10 +67,6 @@ std::uint8_t CommModeCode(const QString& text) {
     return 0;
 }
 
-const QString kSetEndLines[] = {QStringLiteral("Set Master-Slave Mode Settings Successfully!"),
-                                QStringLiteral("Set Timer Mode Settings Successfully!"),
-                                QStringLiteral("Set Trigger Mode Settings Successfully!")};
-
 // Runs a callback once the drop-down of a list has closed and the list has taken the entry the
 // operator picked (the popup hides before the selection is applied, so the call is queued).
 class CCloseUpWatcher : public QObject {
@@ -94,11 +89,9 @@ private:
 
 } // namespace
 
-CWorkmode::CWorkmode(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Work Mode")), m_dlg(dlg) {}
+CWorkmode::CWorkmode(IPageHost& host) : CPropertyPage(QStringLiteral("Work Mode")), m_host(host) {}
 
-CWorkmode::~CWorkmode() {
-    QObject::disconnect(m_watch);
-}
+CWorkmode::~CWorkmode() = default;
 
 // ---- controls ----
 
@@ -292,7 +285,7 @@ void CWorkmode::OnCommModeCloseUp() {
 }
 
 void CWorkmode::OnDefault() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
     m_workMode = 1;
     if (m_idBorderOn == 1) {
@@ -313,31 +306,30 @@ void CWorkmode::OnDefault() {
 }
 
 void CWorkmode::OnSetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    WatchSetSequence();
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     UpdateData(true);
 
     if (m_workMode >= 0 && m_workMode <= 2) {
-        m_dlg.m_modeMasterSlave = m_workMode == 0 ? 1 : 0;
-        m_dlg.m_modeTimer = m_workMode == 1 ? 1 : 0;
-        m_dlg.m_modeTrigger = m_workMode == 2 ? 1 : 0;
+        m_host.State().m_modeMasterSlave = m_workMode == 0 ? 1 : 0;
+        m_host.State().m_modeTimer = m_workMode == 1 ? 1 : 0;
+        m_host.State().m_modeTrigger = m_workMode == 2 ? 1 : 0;
     }
     const QString output = CommModeText();
     if (output == kRs232 || output == kRs485 || output == kWiegand) {
-        m_dlg.m_outRs232 = output == kRs232 ? 1 : 0;
-        m_dlg.m_outRs485 = output == kRs485 ? 1 : 0;
-        m_dlg.m_outWiegand = output == kWiegand ? 1 : 0;
+        m_host.State().m_outRs232 = output == kRs232 ? 1 : 0;
+        m_host.State().m_outRs485 = output == kRs485 ? 1 : 0;
+        m_host.State().m_outWiegand = output == kWiegand ? 1 : 0;
     }
 
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_waitGetMode = 0;
-    m_dlg.m_waitSetParams = 0;
-    m_dlg.m_waitGetParams = 0;
-    m_dlg.m_waitSetMode = 1;
-    m_dlg.m_setModeStep = 1;
-    m_dlg.ClearRx();
+    m_host.State().ClearConnectAndTagMarks();
+    m_host.State().m_waitGetMode = 0;
+    m_host.State().m_waitSetParams = 0;
+    m_host.State().m_waitGetParams = 0;
+    m_host.State().m_waitSetMode = 1;
+    m_host.State().m_setModeStep = 1;
+    m_host.State().ClearRx();
     m_baudSentRate = 0;
 
     // The form was transferred just above; a second transfer would only repeat its prompt.
@@ -345,13 +337,13 @@ void CWorkmode::OnSetSettings() {
 }
 
 void CWorkmode::OnGetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.OpenPortIfClosed();
-    m_dlg.m_waitSetMode = 0;
-    m_dlg.ClearConnectAndTagMarks();
-    m_dlg.m_getModeStep = 1;
-    m_dlg.m_waitGetMode = 1;
+    m_host.OpenPortIfClosed();
+    m_host.State().m_waitSetMode = 0;
+    m_host.State().ClearConnectAndTagMarks();
+    m_host.State().m_getModeStep = 1;
+    m_host.State().m_waitGetMode = 1;
     m_baudSentRate = 0;
     ReadWorkMode();
 }
@@ -359,19 +351,19 @@ void CWorkmode::OnGetSettings() {
 // ---- the Set sequence's requests ----
 
 void CWorkmode::Send(const Bytes& frame) {
-    m_dlg.SendRequest(frame);
+    m_host.SendRequest(frame);
 }
 
 void CWorkmode::Refuse(const QString& text) {
-    ShowMessage(HasWindow() ? Window() : static_cast<QWidget*>(&m_dlg), text);
+    ShowMessage(HasWindow() ? Window() : m_host.MessageParent(), text);
     // The acknowledgement that brought this request is still in the receive buffer, and it is
     // also the acknowledgement a 0x60 write awaits: left there, the next receive event (a stray
     // byte is enough) would advance the sequence past the refused value and log it as a success.
-    if (m_dlg.m_waitSetMode == 1)
-        m_dlg.ClearRx();
+    if (m_host.State().m_waitSetMode == 1)
+        m_host.State().ClearRx();
     // A sender after the baud request runs only once the reader acknowledged it: the reader has
     // switched, and the sequence stops here.
-    if (m_baudSentRate != 0 && m_dlg.m_waitSetMode == 1)
+    if (m_baudSentRate != 0 && m_host.State().m_waitSetMode == 1)
         NoteBaudChange();
     m_baudSentRate = 0;
 }
@@ -438,10 +430,8 @@ void CWorkmode::SendIdBorderInterval() {
 
 void CWorkmode::SendBaud(const QString& listText) {
     const BaudEntry& baud = BaudFor(listText);
-    if (m_dlg.m_waitSetMode == 1) {
+    if (m_host.State().m_waitSetMode == 1)
         m_baudSentRate = baud.rate;
-        m_baudLineCount = m_dlg.OperationList().LineCount();
-    }
     Send(BuildSetBaud(baud.code));
 }
 
@@ -551,36 +541,16 @@ void CWorkmode::ShowReadBack() {
 
 // ---- the baud rate note ----
 
-void CWorkmode::WatchSetSequence() {
-    if (m_watch)
-        return;
-    // Connected after the main window's own receive handler, so this runs once the dispatcher
-    // has handled the event.
-    m_watch =
-        QObject::connect(&m_dlg.m_serial, &CMSComm::OnComm, &m_dlg, [this] { AfterReceive(); });
-}
-
-void CWorkmode::AfterReceive() {
-    if (m_baudSentRate == 0 || m_dlg.m_waitSetMode == 1)
-        return;
-    // The sequence is over: completed when it logged its end line since the baud request.
-    const COperationLog& log = m_dlg.OperationList();
-    const int lines = log.LineCount();
-    bool completed = false;
-    if (lines > m_baudLineCount)
-        for (const QString& end : kSetEndLines)
-            completed = completed || log.TextAt(lines - 1) == end;
-    if (completed)
+void CWorkmode::SetSequenceCompleted() {
+    if (m_baudSentRate != 0)
         NoteBaudChange();
     m_baudSentRate = 0;
 }
 
 void CWorkmode::NoteBaudChange() {
-    const auto* hostList = m_dlg.findChild<QComboBox*>(QStringLiteral("baudList"));
-    const int hostRate = hostList ? ListText(hostList).toInt() : 0;
-    if (hostRate == m_baudSentRate)
+    if (m_host.BaudListRate() == m_baudSentRate)
         return;
-    m_dlg.AddOperationLine(QStringLiteral("The reader now uses %1 bit/s: press Disconnect, choose "
-                                          "%1 in Baud Rate and connect again.")
-                               .arg(m_baudSentRate));
+    m_host.AddOperationLine(QStringLiteral("The reader now uses %1 bit/s: press Disconnect, choose "
+                                           "%1 in Baud Rate and connect again.")
+                                .arg(m_baudSentRate));
 }

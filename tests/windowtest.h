@@ -3,8 +3,8 @@
 #pragma once
 
 #include "ui/coperationlog.h"
-#include "widgets/cpropertysheet.h"
 #include "ui/creaderdlg.h"
+#include "widgets/cpropertysheet.h"
 #include "widgets/messagebox.h"
 
 #include <QComboBox>
