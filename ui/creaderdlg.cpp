@@ -1,7 +1,5 @@
 #include "ui/creaderdlg.h"
 
-#include "app/appicon.h"
-#include "app/caboutdlg.h"
 #include "link/portnames.h"
 #include "pages/cidentify.h"
 #include "pages/cparameter.h"
@@ -13,6 +11,8 @@
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
 #include "protocol/pendingoperation.h"
+#include "ui/appicon.h"
+#include "ui/caboutdlg.h"
 #include "ui/cframetrace.h"
 #include "ui/cinventorydlg.h"
 #include "ui/cinventorymodel.h"

@@ -3,7 +3,7 @@
 #include "fakewindow.h"
 #include "windowtest.h"
 
-#include "app/caboutdlg.h"
+#include "ui/caboutdlg.h"
 #include "widgets/cpropertypage.h"
 #include "widgets/modal.h"
 
