@@ -52,7 +52,7 @@ for layer in "${!allowed[@]}"; do
   for f in "$layer"/*.h "$layer"/*.cpp; do
     [ -e "$f" ] || continue
     includes "$f" | grep -E '#\s*include\s*"[a-z]+/' | while read -r l; do
-      folder=$(sed -E 's/.*"([a-z]+)\/.*/\1/' <<<"$l")
+      [[ $l =~ \"([a-z]+)/ ]] && folder=${BASH_REMATCH[1]}
       [ -d "$folder" ] || continue # a generated header, such as a form's ui_*.h
       [[ " $ok " == *" $folder "* ]] || echo "$l"
     done | report "$f" && bad=1
