@@ -1,6 +1,6 @@
 // CReaderApp: start-up runs the main window modally; the program ends when it closes.
-#include "app/version.h"
 #include "ui/creaderdlg.h"
+#include "ui/version.h"
 
 #include <QApplication>
 

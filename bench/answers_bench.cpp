@@ -26,9 +26,9 @@
 #include "pages/cread.h"
 #include "pages/cworkmode.h"
 #include "ui/coperationlog.h"
-#include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"
 
@@ -203,7 +203,7 @@ void RefreshDataBox(Window& w) {
 }
 // The port and the buffer as after an answer nobody took, and an empty list.
 void DropUnrecognised(Window& w) {
-    w.dlg.ClearRx();
+    w.dlg.State().ClearRx();
     w.dlg.ClosePortIfOpen();
     w.dlg.OnClearOperationList();
 }

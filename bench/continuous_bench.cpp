@@ -21,7 +21,7 @@
 #include "ui/cinventorydlg.h"
 #include "ui/cinventorymodel.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"
 

@@ -17,7 +17,7 @@
 #include "protocol/frame.h"
 #include "ui/cframetrace.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"
 

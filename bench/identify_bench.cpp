@@ -22,9 +22,9 @@
 #include "protocol/frame.h"
 #include "protocol/hexbytes.h"
 #include "ui/cinventorymodel.h"
-#include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"
 

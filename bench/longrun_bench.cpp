@@ -21,9 +21,9 @@
 #include "pages/cread.h"
 #include "pages/cworkmode.h"
 #include "ui/coperationlog.h"
-#include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
 
 #include "eventloop.h"
 
@@ -204,7 +204,7 @@ private:
 
     bool Connect() {
         m_dlg.OnConnect();
-        return SpinUntil([&] { return m_dlg.m_connected == 1; });
+        return SpinUntil([&] { return m_dlg.State().m_connected == 1; });
     }
 
     // Operation op of the mix, in blocks of 20 on the Demonstration group's Tag Identify tab.
@@ -224,7 +224,7 @@ private:
         case 4:
         case 5:
             m_dlg.IdentifyPage().OnIdentifyTag();
-            Expect(SpinUntil([&] { return m_dlg.m_waitIdentify == 0; }), "single identify");
+            Expect(SpinUntil([&] { return m_dlg.State().m_waitIdentify == 0; }), "single identify");
             return kIdentify;
         case 7:
             m_dlg.Sheet().SetActivePage(1);
@@ -234,13 +234,13 @@ private:
         case 9:
         case 10:
             m_dlg.ReadPage().OnReadTag();
-            Expect(SpinUntil([&] { return m_dlg.m_waitReadTag == 0; }), "tag read");
+            Expect(SpinUntil([&] { return m_dlg.State().m_waitReadTag == 0; }), "tag read");
             return kTagRead;
         case 11:
         case 12:
         case 13:
             m_dlg.ReadPage().OnWriteTag();
-            Expect(SpinUntil([&] { return m_dlg.m_waitWriteTag == 0; }), "tag write");
+            Expect(SpinUntil([&] { return m_dlg.State().m_waitWriteTag == 0; }), "tag write");
             return kTagWrite;
         case 14:
             m_dlg.Sheet().SetActivePage(0);
@@ -248,7 +248,7 @@ private:
             return kTab;
         case 15:
             m_dlg.OnDeviceSettings();
-            Expect(SpinUntil([&] { return m_dlg.m_waitGetMode == 0; }), "device settings");
+            Expect(SpinUntil([&] { return m_dlg.State().m_waitGetMode == 0; }), "device settings");
             return kDeviceSettings;
         case 16:
             if (block % 2 == 0) {
@@ -256,25 +256,29 @@ private:
                 m_dlg.findChild<QRadioButton*>(QStringLiteral("timerRadio"))->setChecked(true);
                 m_dlg.WorkmodePage().OnRadioTimer();
                 m_dlg.WorkmodePage().OnSetSettings();
-                Expect(SpinUntil([&] { return m_dlg.m_waitSetMode == 0; }), "work mode set");
+                Expect(SpinUntil([&] { return m_dlg.State().m_waitSetMode == 0; }),
+                       "work mode set");
                 return kWorkModeSet;
             } else {
                 m_dlg.WorkmodePage().OnGetSettings();
-                Expect(SpinUntil([&] { return m_dlg.m_waitGetMode == 0; }), "work mode get");
+                Expect(SpinUntil([&] { return m_dlg.State().m_waitGetMode == 0; }),
+                       "work mode get");
                 return kWorkModeGet;
             }
         case 17:
             m_dlg.Sheet().SetActivePage(1);
-            Expect(SpinUntil([&] { return m_dlg.m_waitGetParams == 0; }), "parameters tab");
+            Expect(SpinUntil([&] { return m_dlg.State().m_waitGetParams == 0; }), "parameters tab");
             return kParametersTab;
         case 18:
             if (block % 2 == 0) {
                 m_dlg.ParameterPage().OnSetSettings();
-                Expect(SpinUntil([&] { return m_dlg.m_waitSetParams == 0; }), "parameters set");
+                Expect(SpinUntil([&] { return m_dlg.State().m_waitSetParams == 0; }),
+                       "parameters set");
                 return kParametersSet;
             } else {
                 m_dlg.ParameterPage().OnGetSettings();
-                Expect(SpinUntil([&] { return m_dlg.m_waitGetParams == 0; }), "parameters get");
+                Expect(SpinUntil([&] { return m_dlg.State().m_waitGetParams == 0; }),
+                       "parameters get");
                 return kParametersGet;
             }
         case 19:

@@ -20,9 +20,9 @@
 #include "link/portnames.h"
 #include "protocol/frame.h"
 #include "sim/creadersimulator.h"
-#include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
 
 #include "qtbenchmain.h"
 
@@ -102,7 +102,7 @@ void RunConnect(benchmark::State& state, const QString& portText) {
         const double c0 = CpuSeconds();
         const auto t0 = Clock::now();
         dlg.OnConnect();
-        const bool connected = SpinUntil([&] { return dlg.m_connected == 1; });
+        const bool connected = SpinUntil([&] { return dlg.State().m_connected == 1; });
         const auto t1 = Clock::now();
         host += CpuSeconds() - c0;
         wall += Seconds(t0, t1);
@@ -160,7 +160,7 @@ void BM_DeviceSettingsFilled(benchmark::State& state) {
     Choose(dlg, "portList", kSimulatorPort);
     Choose(dlg, "baudList", QStringLiteral("115200"));
     dlg.OnConnect();
-    if (!SpinUntil([&] { return dlg.m_connected == 1; })) {
+    if (!SpinUntil([&] { return dlg.State().m_connected == 1; })) {
         state.SkipWithError("no connection to the simulator");
         for (auto _ : state) {
         }
@@ -170,7 +170,7 @@ void BM_DeviceSettingsFilled(benchmark::State& state) {
     for (auto _ : state) {
         const auto t0 = Clock::now();
         dlg.OnDeviceSettings();
-        if (!SpinUntil([&] { return dlg.m_waitGetMode == 0; }))
+        if (!SpinUntil([&] { return dlg.State().m_waitGetMode == 0; }))
             ++failures;
         state.SetIterationTime(Seconds(t0, Clock::now()));
         dlg.OnDemonstration();

@@ -1,4 +1,4 @@
-# What the release is called, in every place that names it: the About box (app/version.h), the
+# What the release is called, in every place that names it: the About box (ui/version.h), the
 # package, the manual pages and the software-centre listing are all configured from these.
 # The version itself is the project version; the About box shows it short, 1.0.1.0 as R1.01.
 set(TARNWICK_RELEASE "R${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}${PROJECT_VERSION_PATCH}")

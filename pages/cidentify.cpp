@@ -1,11 +1,11 @@
 #include "pages/cidentify.h"
 
+#include "pages/pagehost.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
 #include "protocol/operations.h"
-#include "ui/controls.h"
-#include "ui/creaderdlg.h"
 #include "ui_cidentify.h"
+#include "widgets/controls.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -61,7 +61,8 @@ bool RoundTrips(const QString& text) {
 
 } // namespace
 
-CIdentify::CIdentify(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Identify")), m_dlg(dlg) {
+CIdentify::CIdentify(IPageHost& host)
+    : CPropertyPage(QStringLiteral("Tag Identify")), m_host(host) {
     m_boxTimer.setSingleShot(true);
     m_boxTimer.setInterval(kBoxRefreshMs);
     QObject::connect(&m_boxTimer, &QTimer::timeout, [this] { RefreshBox(); });
@@ -172,7 +173,7 @@ void CIdentify::AppendPending() {
 }
 
 void CIdentify::ApplyContinuous() {
-    m_dlg.m_multiContinuous = m_continuous == 1 ? 1 : 0;
+    m_host.State().m_multiContinuous = m_continuous == 1 ? 1 : 0;
     m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
     // One block more than lines: the text ends in a line break.
     if (m_dataBox)
@@ -260,15 +261,15 @@ void CIdentify::MultiStreamStopped() {
 // ---- requests ----
 
 void CIdentify::SendStop() {
-    m_dlg.SendRequest(BuildStop());
+    m_host.SendRequest(BuildStop());
 }
 
 void CIdentify::SendCommModeRs232() {
-    m_dlg.SendRequest(BuildCommModeRs232());
+    m_host.SendRequest(BuildCommModeRs232());
 }
 
 void CIdentify::SendMultiStart() {
-    m_dlg.SendRequest(BeginMultiStream(m_dlg));
+    m_host.SendRequest(BeginMultiStream(m_host.State()));
     EnableButtons(false, true);
     m_tagText.clear();
     UpdateData(false);
@@ -281,76 +282,76 @@ void CIdentify::OnIdentifyTag() {
     // replaced by the page's own text.
     UpdateData(false);
     UpdateData(true);
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
     if (m_readMode == kSingleTag) {
-        m_dlg.OpenPortIfClosed();
-        m_dlg.SendRequest(BeginIdentifySingle(m_dlg));
+        m_host.OpenPortIfClosed();
+        m_host.SendRequest(BeginIdentifySingle(m_host.State()));
         ScrollToLastLine();
     } else if (m_readMode == kMultipleTags) {
-        m_dlg.OpenPortIfClosed();
+        m_host.OpenPortIfClosed();
         m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
-        m_dlg.SendRequest(BeginMultiIdentify(m_dlg, m_continuous == 1));
+        m_host.SendRequest(BeginMultiIdentify(m_host.State(), m_continuous == 1));
     }
 }
 
 void CIdentify::OnSingleTag() {
-    m_dlg.OpenPortIfClosed();
-    if (m_dlg.m_connected != 1)
+    m_host.OpenPortIfClosed();
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.AddOperationLine(QStringLiteral("Read Single Tag!"));
-    const Bytes modeWrite = BeginSingleTagMode(m_dlg);
+    m_host.AddOperationLine(QStringLiteral("Read Single Tag!"));
+    const Bytes modeWrite = BeginSingleTagMode(m_host.State());
     m_readMode = kSingleTag;
     m_tagText.clear();
     UpdateData(false);
     EnableButtons(true, false);
     SendStop();
-    m_dlg.SendRequest(modeWrite);
-    m_dlg.ClosePortIfOpen();
+    m_host.SendRequest(modeWrite);
+    m_host.ClosePortIfOpen();
 }
 
 void CIdentify::OnMultipleTags() {
-    m_dlg.OpenPortIfClosed();
-    if (m_dlg.m_connected != 1)
+    m_host.OpenPortIfClosed();
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.AddOperationLine(QStringLiteral("Read Multiple Tags!"));
-    const Bytes modeWrite = BeginMultipleTagsMode(m_dlg);
+    m_host.AddOperationLine(QStringLiteral("Read Multiple Tags!"));
+    const Bytes modeWrite = BeginMultipleTagsMode(m_host.State());
     m_readMode = kMultipleTags;
     m_tagText.clear();
     UpdateData(false);
     EnableButtons(true, false);
-    m_dlg.SendRequest(modeWrite);
-    m_dlg.ClosePortIfOpen();
+    m_host.SendRequest(modeWrite);
+    m_host.ClosePortIfOpen();
 }
 
 void CIdentify::OnPause() {
     EnableButtons(true, false);
-    m_dlg.ClearRx();
+    m_host.State().ClearRx();
     // The text is emptied but the box keeps the lines shown so far until its next refresh.
     m_tagText.clear();
     SendStop();
-    m_dlg.m_multiShown = 0;
-    m_dlg.m_rxCount = 0;
-    m_dlg.m_multiRxTotal = 0;
+    m_host.State().m_multiShown = 0;
+    m_host.State().m_rxCount = 0;
+    m_host.State().m_multiRxTotal = 0;
     // Records the reader sent before it obeyed the stop reach the port, held open for the
     // stop's answer; they are not shown as a new stream.
-    m_dlg.m_multiStreaming = 0;
-    m_dlg.ClosePortIfOpen();
+    m_host.State().m_multiStreaming = 0;
+    m_host.ClosePortIfOpen();
 }
 
 void CIdentify::OnClear() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
     m_tagText.clear();
-    m_dlg.m_multiShown = 0;
-    if (m_continuous == 1 && IsStreaming(m_dlg)) {
+    m_host.State().m_multiShown = 0;
+    if (m_continuous == 1 && IsStreaming(m_host.State())) {
         // The buffer holds only the first bytes of the next record: dropping them would put
         // every later record of a stream that does not end out of step.
-        m_dlg.m_multiRxTotal = m_dlg.m_rxCount;
+        m_host.State().m_multiRxTotal = m_host.State().m_rxCount;
     } else {
-        m_dlg.m_multiRxTotal = 0;
-        m_dlg.ClearRx();
+        m_host.State().m_multiRxTotal = 0;
+        m_host.State().ClearRx();
     }
     UpdateData(false);
-    m_dlg.AddOperationLine(QStringLiteral("Operation List Cleared Successfully!"));
+    m_host.AddOperationLine(QStringLiteral("Operation List Cleared Successfully!"));
 }

@@ -11,14 +11,14 @@
 // sheet), and touches a control only while it exists.
 #pragma once
 
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
 
-class CReaderDlg;
+class IPageHost;
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -26,7 +26,7 @@ class QRadioButton;
 
 class CIdentify : public CPropertyPage {
 public:
-    explicit CIdentify(CReaderDlg& dlg);
+    explicit CIdentify(IPageHost& host);
 
     // Form transfer of the Read Tag Mode radios (m_readMode) and the Data box (m_tagText).
     bool UpdateData(bool fromControls) override;
@@ -90,7 +90,7 @@ private:
     void ApplyContinuous();
     void TrimTagText();
 
-    CReaderDlg& m_dlg;
+    IPageHost& m_host;
 
     QPointer<QRadioButton> m_singleTagRadio;
     QPointer<QRadioButton> m_multipleTagsRadio;

@@ -1,7 +1,7 @@
 #include "pages/clogindlg.h"
 
-#include "ui/messagebox.h"
 #include "ui_clogindlg.h"
+#include "widgets/messagebox.h"
 
 #include <QLineEdit>
 

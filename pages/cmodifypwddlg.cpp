@@ -1,7 +1,7 @@
 #include "pages/cmodifypwddlg.h"
 
-#include "ui/messagebox.h"
 #include "ui_cmodifypwddlg.h"
+#include "widgets/messagebox.h"
 
 #include <QLineEdit>
 

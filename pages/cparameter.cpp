@@ -1,11 +1,11 @@
 #include "pages/cparameter.h"
 
+#include "pages/pagehost.h"
 #include "protocol/commands.h"
 #include "protocol/operations.h"
-#include "ui/controls.h"
-#include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
 #include "ui_cparameter.h"
+#include "widgets/controls.h"
+#include "widgets/messagebox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,6 +30,15 @@ const QString kNoAntenna = QStringLiteral("No Antenna Selected!");
 const QString kNoFixedChannel =
     QStringLiteral("No Fixed Frequency Channel Selected! Choose a channel from 1---902.5MHz to "
                    "50--927.0MHz.");
+
+// The hopping set's check boxes, channel 1 first.
+std::array<QCheckBox*, kChannelCount> ChannelChecks(const Ui::ParameterPage& form) {
+    std::array<QCheckBox*, kChannelCount> checks{};
+    for (int i = 0; i < kChannelCount; ++i)
+        checks[i] = form.frequencyBandGroup->findChild<QCheckBox*>(
+            QStringLiteral("freq%1Check").arg(i + 1));
+    return checks;
+}
 
 QStringList ChannelLabels() {
     QStringList labels;
@@ -59,8 +68,10 @@ private:
     CParameter& m_page;
 };
 
-CParameter::CParameter(CReaderDlg& dlg)
-    : CPropertyPage(QStringLiteral("Reader Parameters")), m_dlg(dlg) {}
+CParameter::CParameter(IPageHost& host)
+    : CPropertyPage(QStringLiteral("Reader Parameters")), m_host(host) {}
+
+CParameter::~CParameter() = default;
 
 // ---- controls ----
 
@@ -69,26 +80,16 @@ QSize CParameter::FormSizeHint() const {
 }
 
 void CParameter::BuildControls(QWidget* page) {
-    Ui::ParameterPage form;
-    form.setupUi(page);
-    m_powerBox = form.powerBox;
-    m_antennaChecks = {form.antenna1Check, form.antenna2Check, form.antenna3Check,
-                       form.antenna4Check};
-    m_singleTagRadio = form.singleTagRadio;
-    m_multiTagRadio = form.multiTagRadio;
-    m_fixedRadio = form.fixedFrequencyRadio;
-    m_hoppingRadio = form.hoppingFrequencyRadio;
-    m_channelList = form.channelList;
-    m_bandGroup = form.frequencyBandGroup;
-    for (int i = 0; i < kChannelCount; ++i)
-        m_channelChecks[i] =
-            m_bandGroup->findChild<QCheckBox*>(QStringLiteral("freq%1Check").arg(i + 1));
-    m_channelList->addItems(ChannelLabels());
+    Ui::ParameterPage& form = m_form.Build(page);
+    form.channelList->addItems(ChannelLabels());
 
-    QObject::connect(m_fixedRadio, &QRadioButton::clicked, page, [this] { OnRadioFixed(); });
-    QObject::connect(m_hoppingRadio, &QRadioButton::clicked, page, [this] { OnRadioHopping(); });
-    QObject::connect(m_channelList, &QComboBox::currentTextChanged, page,
-                     [this] { m_channelListText = ListText(m_channelList); });
+    QObject::connect(form.fixedFrequencyRadio, &QRadioButton::clicked, page,
+                     [this] { OnRadioFixed(); });
+    QObject::connect(form.hoppingFrequencyRadio, &QRadioButton::clicked, page,
+                     [this] { OnRadioHopping(); });
+    // The list's text is a value the operator edits in place; the values follow it at once.
+    QObject::connect(form.channelList, &QComboBox::currentTextChanged, page,
+                     [this, list = form.channelList] { m_values.fixedChannel = ListText(list); });
     QObject::connect(form.parameterDefaultButton, &QPushButton::clicked, page,
                      [this] { OnDefault(); });
     QObject::connect(form.parameterGetSettingsButton, &QPushButton::clicked, page,
@@ -112,54 +113,57 @@ void CParameter::OnInitDialog() {
     EnableChannelList(false);
 
     // The start values; the other antennas and channels and both modes keep what they hold.
-    m_power = 140;
-    m_antennas[0] = 1;
+    m_values.power = 140;
+    m_values.antennas[0] = 1;
     for (int n : kDefaultSixChannels)
-        m_channels[n - 1] = 1;
+        m_values.channels[n - 1] = 1;
     UpdateData(false);
 
     OnGetSettings();
 }
 
 bool CParameter::UpdateData(bool fromControls) {
-    if (!HasWindow())
+    Ui::ParameterPage* f = m_form.Get();
+    if (!f)
         return true;
-    ExchangeRadio(fromControls, {m_fixedRadio, m_hoppingRadio}, m_freqMode);
-    if (!ExchangeInt(fromControls, m_powerBox, m_power))
+    ExchangeRadio(fromControls, {f->fixedFrequencyRadio, f->hoppingFrequencyRadio},
+                  m_values.freqMode);
+    if (!ExchangeInt(fromControls, f->powerBox, m_values.power))
         return false;
+    const auto checks = ChannelChecks(*f);
     for (int i = 0; i < kChannelCount; ++i)
-        ExchangeCheck(fromControls, m_channelChecks[i], m_channels[i]);
+        ExchangeCheck(fromControls, checks[i], m_values.channels[i]);
+    QCheckBox* const antennas[] = {f->antenna1Check, f->antenna2Check, f->antenna3Check,
+                                   f->antenna4Check};
     for (int k = 0; k < 4; ++k)
-        ExchangeCheck(fromControls, m_antennaChecks[k], m_antennas[k]);
-    ExchangeRadio(fromControls, {m_singleTagRadio, m_multiTagRadio}, m_readMode);
+        ExchangeCheck(fromControls, antennas[k], m_values.antennas[k]);
+    ExchangeRadio(fromControls, {f->singleTagRadio, f->multiTagRadio}, m_values.readMode);
     return true;
 }
 
 // ---- the frequency controls ----
 
 int CParameter::SelectedFixedChannel() const {
-    const QString text = HasWindow() ? ListText(m_channelList) : m_channelListText;
-    return ChannelForLabel(text.toStdString()).value_or(0);
+    return ChannelForLabel(m_values.fixedChannel.toStdString()).value_or(0);
 }
 
 void CParameter::SelectFixedChannel(int n) {
     const QString label =
         n >= 1 && n <= kChannelCount ? QString::fromStdString(ChannelLabel(n)) : QString();
-    if (HasWindow())
-        SelectListText(m_channelList, label);
-    m_channelListText = label;
+    m_values.fixedChannel = label;
+    if (Ui::ParameterPage* f = m_form.Get())
+        SelectListText(f->channelList, label);
 }
 
 void CParameter::EnableChannelList(bool on) {
-    if (HasWindow())
-        m_channelList->setEnabled(on);
+    if (Ui::ParameterPage* f = m_form.Get())
+        f->channelList->setEnabled(on);
 }
 
 void CParameter::EnableChannelChecks(bool on) {
-    if (!HasWindow())
-        return;
-    for (QCheckBox* check : m_channelChecks)
-        check->setEnabled(on);
+    if (Ui::ParameterPage* f = m_form.Get())
+        for (QCheckBox* check : ChannelChecks(*f))
+            check->setEnabled(on);
 }
 
 void CParameter::OnRadioFixed() {
@@ -185,15 +189,17 @@ void CParameter::OnRightButtonDown(unsigned long timestamp, const QPoint& global
 }
 
 bool CParameter::ShowChannelMenu(const QPoint& globalPos) {
-    if (!HasWindow())
+    Ui::ParameterPage* f = m_form.Get();
+    if (!f)
         return false;
     QWidget* page = Window();
+    const QGroupBox* band = f->frequencyBandGroup;
     const QPoint cursor = page->mapFromGlobal(globalPos);
-    const QPoint corner = m_bandGroup->mapTo(page, QPoint(0, 0));
+    const QPoint corner = band->mapTo(page, QPoint(0, 0));
     // Strictly inside: a point on the group's outermost pixel row or column does not count, nor
     // does one past its last.
-    const bool inside = corner.x() < cursor.x() && cursor.x() < corner.x() + m_bandGroup->width() &&
-                        corner.y() < cursor.y() && cursor.y() < corner.y() + m_bandGroup->height();
+    const bool inside = corner.x() < cursor.x() && cursor.x() < corner.x() + band->width() &&
+                        corner.y() < cursor.y() && cursor.y() < corner.y() + band->height();
     if (!inside)
         return false;
 
@@ -225,9 +231,9 @@ void CParameter::SetChannelsIfHopping(const ChannelFlags& flags) {
     // would undo what the operator clicked, so the command ends there.
     if (!UpdateData(true))
         return;
-    if (m_freqMode != 1)
+    if (m_values.freqMode != 1)
         return;
-    m_channels = flags;
+    m_values.channels = flags;
     UpdateData(false);
 }
 
@@ -248,45 +254,45 @@ void CParameter::OnClearAllChannels() {
 // ---- Default, Get and Set ----
 
 void CParameter::OnDefault() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
     // A prompt at the power box stops this transfer, but every member after it is set below.
     UpdateData(true);
-    if (m_freqMode == 0) {
-        m_freqMode = 1;
+    if (m_values.freqMode == 0) {
+        m_values.freqMode = 1;
         EnableChannelList(false);
         EnableChannelChecks(true);
     }
-    m_power = 135;
-    m_antennas = {1, 0, 0, 0};
-    m_readMode = 0;
-    m_channels = DefaultSixChannels();
+    m_values.power = 135;
+    m_values.antennas = {1, 0, 0, 0};
+    m_values.readMode = 0;
+    m_values.channels = DefaultSixChannels();
     UpdateData(false);
 }
 
 void CParameter::OnSetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.OpenPortIfClosed();
-    BeginSetParameters(m_dlg);
+    m_host.OpenPortIfClosed();
+    BeginSetParameters(m_host.State());
     SendPower();
 }
 
 void CParameter::OnGetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.OpenPortIfClosed();
-    Send(BeginGetParameters(m_dlg));
+    m_host.OpenPortIfClosed();
+    Send(BeginGetParameters(m_host.State()));
 }
 
 // ---- requests ----
 
 void CParameter::Send(const Bytes& frame) {
-    m_dlg.SendRequest(frame);
+    m_host.SendRequest(frame);
 }
 
 void CParameter::Refuse(const QString& text) {
-    ShowMessage(&m_dlg, text);
+    ShowMessage(m_host.MessageParent(), text);
 }
 
 // Each writer sends nothing when its form transfer stopped at a box without a whole number: the
@@ -295,11 +301,11 @@ void CParameter::Refuse(const QString& text) {
 void CParameter::SendPower() {
     if (!UpdateData(true))
         return;
-    if (m_power > kMaxPower || m_power < 0) {
+    if (m_values.power > kMaxPower || m_values.power < 0) {
         Refuse(kPowerRefused);
         return;
     }
-    Send(BuildPower(static_cast<std::uint8_t>(m_power)));
+    Send(BuildPower(static_cast<std::uint8_t>(m_values.power)));
 }
 
 void CParameter::SendAntennas() {
@@ -307,7 +313,7 @@ void CParameter::SendAntennas() {
         return;
     std::uint8_t mask = 0;
     for (int k = 0; k < 4; ++k)
-        if (m_antennas[k] != 0)
+        if (m_values.antennas[k] != 0)
             mask |= static_cast<std::uint8_t>(1u << k);
     if (mask == 0) {
         Refuse(kNoAntenna);
@@ -321,7 +327,7 @@ void CParameter::SendFixedChannel() {
     if (!UpdateData(true))
         return;
     int channel = 0; // 0 tells the reader to hop
-    if (m_freqMode == 0) {
+    if (m_values.freqMode == 0) {
         channel = SelectedFixedChannel();
         // The reader needs a channel 1 .. 50 here; a list showing none is refused, not guessed.
         if (channel == 0) {
@@ -335,13 +341,13 @@ void CParameter::SendFixedChannel() {
 void CParameter::SendChannelMask() {
     if (!UpdateData(true))
         return;
-    Send(BuildChannelMask(EncodeChannelMask(m_channels)));
+    Send(BuildChannelMask(EncodeChannelMask(m_values.channels)));
 }
 
 void CParameter::SendReadTagMode() {
     if (!UpdateData(true))
         return;
-    Send(BuildReadTagMode(m_readMode == 1 ? 1 : 0));
+    Send(BuildReadTagMode(m_values.readMode == 1 ? 1 : 0));
 }
 
 void CParameter::ReadPower() {
@@ -367,19 +373,19 @@ void CParameter::ReadReadTagMode() {
 // ---- the read-back ----
 
 void CParameter::ShowReadBack() {
-    m_power = m_readBack[0];
+    m_values.power = m_readBack[0];
 
     const int fixedChannel = m_readBack[1];
     if (fixedChannel == 0) {
-        m_freqMode = 1;
+        m_values.freqMode = 1;
         EnableChannelChecks(true);
         EnableChannelList(false);
         ChannelMask mask;
         std::copy(m_readBack.begin() + 2, m_readBack.begin() + 2 + kChannelMaskSize, mask.begin());
-        m_channels = DecodeChannelMask(mask);
+        m_values.channels = DecodeChannelMask(mask);
     } else {
         // The mask read back stays unshown; the check boxes keep their states.
-        m_freqMode = 0;
+        m_values.freqMode = 0;
         SelectFixedChannel(fixedChannel);
         EnableChannelChecks(false);
         EnableChannelList(true);
@@ -387,10 +393,10 @@ void CParameter::ShowReadBack() {
 
     // Byte 9, the antenna mode, follows from the mask and is not shown.
     for (int k = 0; k < 4; ++k)
-        m_antennas[k] = (m_readBack[10] >> k) & 1;
+        m_values.antennas[k] = (m_readBack[10] >> k) & 1;
 
     const int readMode = m_readBack[11];
-    m_readMode = readMode == 0 || readMode == 1 ? readMode : -1;
+    m_values.readMode = readMode == 0 || readMode == 1 ? readMode : -1;
 
     UpdateData(false);
 }

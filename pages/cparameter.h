@@ -2,10 +2,12 @@
 // mode and the frequency plan (one fixed channel, or hopping over a chosen set of the 50
 // channels).
 //
-// The page holds only its form values. Set Settings and Get Settings start five-request chains
-// whose state lives in the main window; the dispatcher continues them by calling the Send... and
-// Read... operations below, stores what it reads in m_readBack and ends a Get by calling
-// ShowReadBack. Every operation works on the members alone while the page has no controls.
+// The page is its values (ParameterValues) and its form, the view of them. The form transfer,
+// UpdateData, copies one to the other; every other operation works on the values and reaches a
+// control only through m_form, which has no form while the page has no controls. Set Settings and
+// Get Settings start five-request chains whose state lives in the main window; the dispatcher
+// continues them by calling the Send... and Read... operations below, stores what it reads in
+// m_readBack and ends a Get by calling ShowReadBack.
 //
 // A right-button press anywhere on the page opens the channel menu when the cursor is strictly
 // inside the "Frequency Band" group; its three commands pick channels quickly in hopping mode.
@@ -13,7 +15,7 @@
 
 #include "protocol/channelplan.h"
 #include "protocol/frame.h"
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QPoint>
 #include <QPointer>
@@ -21,29 +23,35 @@
 #include <array>
 #include <cstdint>
 
-class CReaderDlg;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLineEdit;
+class IPageHost;
 class QMenu;
-class QRadioButton;
+namespace Ui {
+class ParameterPage;
+}
+
+// What the page shows, kept while the page has no controls.
+struct ParameterValues {
+    // Bound one to one to the controls, in the order of the form transfer.
+    int freqMode = 1; // 0 fixed frequency, 1 hopping, -1 neither radio
+    int power = 0;
+    ChannelFlags channels{};       // index n-1: channel n is in the hopping set
+    std::array<int, 4> antennas{}; // index k-1: antenna k is in use
+    int readMode = 0;              // 0 single tag, 1 multi tag, -1 neither radio
+    // The channel list's text, which follows the list as the operator edits it.
+    QString fixedChannel;
+};
 
 class CParameter : public CPropertyPage {
 public:
-    explicit CParameter(CReaderDlg& dlg);
+    explicit CParameter(IPageHost& host);
+    ~CParameter() override;
 
     // Image of the reader's values, filled byte by byte by the Get sequence: 0 RF power (0x65),
     // 1 fixed channel (0x90), 2 .. 8 hopping mask (0x92 .. 0x98), 9 antenna mode (0x89, never
     // shown), 10 antenna enable mask (0x8A), 11 read tag mode (0x87).
     std::array<std::uint8_t, 12> m_readBack{};
 
-    // Form values, bound one to one to the controls, in the order of the form transfer.
-    int m_freqMode = 1; // 0 fixed frequency, 1 hopping, -1 neither radio
-    int m_power = 0;
-    ChannelFlags m_channels{};       // index n-1: channel n is in the hopping set
-    std::array<int, 4> m_antennas{}; // index k-1: antenna k is in use
-    int m_readMode = 0;              // 0 single tag, 1 multi tag, -1 neither radio
+    ParameterValues m_values;
 
     bool UpdateData(bool fromControls) override;
     QSize FormSizeHint() const override;
@@ -102,21 +110,9 @@ private:
     void Send(const Bytes& frame);
     void Refuse(const QString& text);
 
-    CReaderDlg& m_dlg;
+    IPageHost& m_host;
 
-    // What the channel list shows, kept while the page has no controls.
-    QString m_channelListText;
-
-    // Controls; valid only while HasWindow().
-    QLineEdit* m_powerBox = nullptr;
-    std::array<QCheckBox*, 4> m_antennaChecks{};
-    QRadioButton* m_singleTagRadio = nullptr;
-    QRadioButton* m_multiTagRadio = nullptr;
-    QRadioButton* m_fixedRadio = nullptr;
-    QRadioButton* m_hoppingRadio = nullptr;
-    QComboBox* m_channelList = nullptr;
-    QGroupBox* m_bandGroup = nullptr;
-    std::array<QCheckBox*, kChannelCount> m_channelChecks{};
+    CPageForm<Ui::ParameterPage> m_form;
 
     QPointer<QMenu> m_channelMenu;
     // The right-button press that last went through the filter, so that one press opens one

@@ -4,14 +4,14 @@
 #include "pages/cmodifypwddlg.h"
 #include "pages/valuelabels.h"
 
+#include "pages/pagehost.h"
 #include "protocol/commands.h"
 #include "protocol/hexbytes.h"
 #include "protocol/operations.h"
-#include "ui/controls.h"
-#include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
-#include "ui/modal.h"
 #include "ui_cread.h"
+#include "widgets/controls.h"
+#include "widgets/messagebox.h"
+#include "widgets/modal.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -67,7 +67,7 @@ void ShowLines(QPlainTextEdit* box, int lines) {
 
 } // namespace
 
-CRead::CRead(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Tag Operation")), m_dlg(dlg) {}
+CRead::CRead(IPageHost& host) : CPropertyPage(QStringLiteral("Tag Operation")), m_host(host) {}
 
 // ---- controls ----
 
@@ -153,9 +153,9 @@ void CRead::OnSetActive() {
     m_readData.clear();
     RefreshReadData();
     // A multi-tag stream started on the identify page ends when this page comes up.
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BuildStop());
-    m_dlg.ClosePortIfOpen();
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BuildStop());
+    m_host.ClosePortIfOpen();
 }
 
 bool CRead::UpdateData(bool fromControls) {
@@ -239,7 +239,7 @@ void CRead::ReadInputs() {
 }
 
 QWidget* CRead::MessageParent() const {
-    return HasWindow() ? Window() : static_cast<QWidget*>(&m_dlg);
+    return HasWindow() ? Window() : m_host.MessageParent();
 }
 
 void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
@@ -248,16 +248,16 @@ void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
         return;
     // The resend cannot go out: the operation ends here, as it does after its last attempt.
     pendingFlag = 0;
-    m_dlg.m_retryCount = 0;
-    m_dlg.ClosePortIfOpen();
+    m_host.State().m_retryCount = 0;
+    m_host.ClosePortIfOpen();
 }
 
 void CRead::OnReadTag() {
-    ReadTag(m_dlg.m_waitReadTag != 1);
+    ReadTag(m_host.State().m_waitReadTag != 1);
 }
 
 void CRead::ReadTag(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const auto section = FromLabelText<TagSection>(m_inputs.readSection);
     const int address = m_inputs.readAddress;
@@ -266,88 +266,88 @@ void CRead::ReadTag(bool newOperation) {
     const int longest = section == TagSection::Epc ? kEpcLongestRead : kLongestRead;
     if (!section)
         Refuse(QStringLiteral("Invalid Section! Choose Reserved, EPC, TID or User."), newOperation,
-               m_dlg.m_waitReadTag);
+               m_host.State().m_waitReadTag);
     else if (address > kLastWord || address < lowest)
-        Refuse(QStringLiteral("Invalid Address!"), newOperation, m_dlg.m_waitReadTag);
+        Refuse(QStringLiteral("Invalid Address!"), newOperation, m_host.State().m_waitReadTag);
     else if (length > longest || length < 1)
-        Refuse(QStringLiteral("Invalid Length!"), newOperation, m_dlg.m_waitReadTag);
+        Refuse(QStringLiteral("Invalid Length!"), newOperation, m_host.State().m_waitReadTag);
     else if (address + length > kWordsInReach)
         Refuse(QStringLiteral("Address+Length Should Less Than %1\uFF01").arg(kWordsInReach),
-               newOperation, m_dlg.m_waitReadTag);
+               newOperation, m_host.State().m_waitReadTag);
     else {
-        m_dlg.SendRequest(BeginReadTag(m_dlg, newOperation, *section,
-                                       static_cast<std::uint8_t>(address),
-                                       static_cast<std::uint8_t>(length)));
+        m_host.SendRequest(BeginReadTag(m_host.State(), newOperation, *section,
+                                        static_cast<std::uint8_t>(address),
+                                        static_cast<std::uint8_t>(length)));
     }
     m_readData.clear();
     RefreshReadData();
 }
 
 void CRead::OnWriteTag() {
-    WriteTag(m_dlg.m_waitWriteTag != 1);
+    WriteTag(m_host.State().m_waitWriteTag != 1);
 }
 
 void CRead::WriteTag(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const auto section = FromLabelText<TagSection>(m_inputs.writeSection);
     const int address = m_inputs.writeAddress;
     const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
     if (!section) {
         Refuse(QStringLiteral("Invalid Section! Choose EPC, TID or User."), newOperation,
-               m_dlg.m_waitWriteTag);
+               m_host.State().m_waitWriteTag);
         return;
     }
     // The Reserved section holds the kill and access passwords; this page only reads it.
     if (*section == TagSection::Reserved) {
         Refuse(QStringLiteral("The Reserved Section Cannot Be Written!"), newOperation,
-               m_dlg.m_waitWriteTag);
+               m_host.State().m_waitWriteTag);
         return;
     }
     if (address < lowest || address > kLastWord) {
-        Refuse(QStringLiteral("Invalid Address"), newOperation, m_dlg.m_waitWriteTag);
+        Refuse(QStringLiteral("Invalid Address"), newOperation, m_host.State().m_waitWriteTag);
         return;
     }
     const auto word = HexToBytes(m_inputs.writeData.toStdString(), 2);
     if (!word || word->size() != 2) {
-        Refuse(QStringLiteral("Invalid Data"), newOperation, m_dlg.m_waitWriteTag);
+        Refuse(QStringLiteral("Invalid Data"), newOperation, m_host.State().m_waitWriteTag);
         return;
     }
-    m_dlg.SendRequest(BeginWriteTag(m_dlg, newOperation, *section,
-                                    static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
+    m_host.SendRequest(BeginWriteTag(m_host.State(), newOperation, *section,
+                                     static_cast<std::uint8_t>(address), (*word)[0], (*word)[1]));
 }
 
 void CRead::OnInitialize() {
-    Initialize(m_dlg.m_waitInitTag != 1);
+    Initialize(m_host.State().m_waitInitTag != 1);
 }
 
 void CRead::Initialize(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BeginInitTag(m_dlg, newOperation));
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BeginInitTag(m_host.State(), newOperation));
 }
 
 void CRead::OnLock() {
-    Lock(m_dlg.m_waitLockTag != 1);
+    Lock(m_host.State().m_waitLockTag != 1);
 }
 
 void CRead::Lock(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const auto kind = FromLabelText<LockKind>(m_inputs.lockChoice);
     if (!kind) {
         Refuse(QStringLiteral("Invalid Lock Choice! Choose one of the LOCK entries of the list."),
-               newOperation, m_dlg.m_waitLockTag);
+               newOperation, m_host.State().m_waitLockTag);
         return;
     }
-    m_dlg.SendRequest(BeginLockTag(m_dlg, newOperation, *kind));
+    m_host.SendRequest(BeginLockTag(m_host.State(), newOperation, *kind));
 }
 
 void CRead::OnDestroy() {
-    Destroy(m_dlg.m_waitDestroyTag != 1);
+    Destroy(m_host.State().m_waitDestroyTag != 1);
 }
 
 void CRead::Destroy(bool newOperation) {
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     ReadInputs();
     const QString& text = m_inputs.password;
     // Only the first eight characters count; each must be a hex digit.
@@ -360,13 +360,13 @@ void CRead::Destroy(bool newOperation) {
     }
     if (!valid) {
         Refuse(QStringLiteral("Password Should Be 8 Hex Digitals!"), newOperation,
-               m_dlg.m_waitDestroyTag);
+               m_host.State().m_waitDestroyTag);
         return;
     }
     std::array<std::uint8_t, 4> password{};
     for (std::size_t i = 0; i < password.size(); ++i)
         password[i] = static_cast<std::uint8_t>(digits[2 * i] * 16 + digits[2 * i + 1]);
-    m_dlg.SendRequest(BeginDestroyTag(m_dlg, newOperation, password));
+    m_host.SendRequest(BeginDestroyTag(m_host.State(), newOperation, password));
 }
 
 // ---- fast tag-ID write and the login group ----
@@ -385,23 +385,23 @@ void CRead::OnFastWriteTagId() {
         ShowMessage(MessageParent(), QStringLiteral("Invalid Input!"));
         return;
     }
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BeginFastWriteId(m_dlg, *id));
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BeginFastWriteId(m_host.State(), *id));
 }
 
 void CRead::OnLogin() {
     CLoginDlg login(MessageParent());
     if (RunModal(login) != QDialog::Accepted)
         return;
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BeginLogin(m_dlg, login.m_passwordBytes));
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BeginLogin(m_host.State(), login.m_passwordBytes));
 }
 
 void CRead::OnAuthorize() {
-    if (m_dlg.m_loggedIn == 0)
+    if (m_host.State().m_loggedIn == 0)
         return;
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BeginAuthorize(m_dlg));
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BeginAuthorize(m_host.State()));
 }
 
 namespace {
@@ -421,25 +421,25 @@ bool AskPasswordChange(CModifyPwdDlg& dialog, std::array<std::uint8_t, N>& oldPa
 } // namespace
 
 void CRead::OnModifyLoginPassword() {
-    if (m_dlg.m_loggedIn == 0)
+    if (m_host.State().m_loggedIn == 0)
         return;
     CModifyLoginPwdDlg dialog(MessageParent());
     std::array<std::uint8_t, 4> oldPassword{}, newPassword{};
     if (!AskPasswordChange(dialog, oldPassword, newPassword))
         return;
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BeginModifyLoginPassword(m_dlg, oldPassword, newPassword));
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BeginModifyLoginPassword(m_host.State(), oldPassword, newPassword));
 }
 
 void CRead::OnModifyAuthorizeCode() {
-    if (m_dlg.m_loggedIn == 0)
+    if (m_host.State().m_loggedIn == 0)
         return;
     CModifyAuthPwdDlg dialog(MessageParent());
     std::array<std::uint8_t, 2> oldCode{}, newCode{};
     if (!AskPasswordChange(dialog, oldCode, newCode))
         return;
-    m_dlg.OpenPortIfClosed();
-    m_dlg.SendRequest(BeginModifyAuthorizeCode(m_dlg, oldCode, newCode));
+    m_host.OpenPortIfClosed();
+    m_host.SendRequest(BeginModifyAuthorizeCode(m_host.State(), oldCode, newCode));
 }
 
 void CRead::SetPasswordFunctionsShown(bool shown) {

@@ -9,12 +9,12 @@
 #pragma once
 
 #include "protocol/frame.h"
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QPointer>
 #include <QString>
 
-class CReaderDlg;
+class IPageHost;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -23,7 +23,7 @@ class QPushButton;
 
 class CRead : public CPropertyPage {
 public:
-    explicit CRead(CReaderDlg& dlg);
+    explicit CRead(IPageHost& host);
 
     // Form transfer of the read Data box (m_readData) and the fast-write ID box (m_fastWriteId).
     bool UpdateData(bool fromControls) override;
@@ -91,7 +91,7 @@ private:
     QWidget* MessageParent() const;
     bool m_passwordFunctionsShown = false;
 
-    CReaderDlg& m_dlg;
+    IPageHost& m_host;
     Inputs m_inputs;
 
     QPointer<QComboBox> m_readSectionList;

@@ -1,7 +1,7 @@
 // The empty page that fills the sheet before a connection.
 #pragma once
 
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 class CStart : public CPropertyPage {
 public:

@@ -1,13 +1,12 @@
 #include "pages/cworkmode.h"
 
+#include "pages/pagehost.h"
 #include "pages/valuelabels.h"
 #include "protocol/commands.h"
 #include "protocol/operations.h"
-#include "ui/controls.h"
-#include "ui/coperationlog.h"
-#include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
 #include "ui_cworkmode.h"
+#include "widgets/controls.h"
+#include "widgets/messagebox.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -25,10 +24,6 @@ namespace {
 
 const QStringList kWiegandEntries = {QStringLiteral("Wiegand26"), QStringLiteral("Wiegand34"),
                                      QStringLiteral("Wiegand32")};
-
-const QString kSetEndLines[] = {QStringLiteral("Set Master-Slave Mode Settings Successfully!"),
-                                QStringLiteral("Set Timer Mode Settings Successfully!"),
-                                QStringLiteral("Set Trigger Mode Settings Successfully!")};
 
 // Runs a callback once the drop-down of a list has closed and the list has taken the entry the
 // operator picked (the popup hides before the selection is applied, so the call is queued).
@@ -52,11 +47,9 @@ private:
 
 } // namespace
 
-CWorkmode::CWorkmode(CReaderDlg& dlg) : CPropertyPage(QStringLiteral("Work Mode")), m_dlg(dlg) {}
+CWorkmode::CWorkmode(IPageHost& host) : CPropertyPage(QStringLiteral("Work Mode")), m_host(host) {}
 
-CWorkmode::~CWorkmode() {
-    QObject::disconnect(m_watch);
-}
+CWorkmode::~CWorkmode() = default;
 
 // ---- controls ----
 
@@ -245,7 +238,7 @@ void CWorkmode::OnCommModeCloseUp() {
 }
 
 void CWorkmode::OnDefault() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
     m_workMode = 1;
     if (m_idBorderOn == 1) {
@@ -266,13 +259,12 @@ void CWorkmode::OnDefault() {
 }
 
 void CWorkmode::OnSetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    WatchSetSequence();
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     UpdateData(true);
 
-    const Bytes first = BeginSetWorkMode(m_dlg, AtIndex<WorkMode>(m_workMode),
+    const Bytes first = BeginSetWorkMode(m_host.State(), AtIndex<WorkMode>(m_workMode),
                                          FromLabelText<CommMode>(CommModeText()));
     m_baudSentRate = 0;
 
@@ -281,29 +273,29 @@ void CWorkmode::OnSetSettings() {
 }
 
 void CWorkmode::OnGetSettings() {
-    if (m_dlg.m_connected != 1)
+    if (m_host.State().m_connected != 1)
         return;
-    m_dlg.OpenPortIfClosed();
+    m_host.OpenPortIfClosed();
     m_baudSentRate = 0;
-    Send(BeginGetWorkMode(m_dlg));
+    Send(BeginGetWorkMode(m_host.State()));
 }
 
 // ---- the Set sequence's requests ----
 
 void CWorkmode::Send(const Bytes& frame) {
-    m_dlg.SendRequest(frame);
+    m_host.SendRequest(frame);
 }
 
 void CWorkmode::Refuse(const QString& text) {
-    ShowMessage(HasWindow() ? Window() : static_cast<QWidget*>(&m_dlg), text);
+    ShowMessage(HasWindow() ? Window() : m_host.MessageParent(), text);
     // The acknowledgement that brought this request is still in the receive buffer, and it is
     // also the acknowledgement a 0x60 write awaits: left there, the next receive event (a stray
     // byte is enough) would advance the sequence past the refused value and log it as a success.
-    if (m_dlg.m_waitSetMode == 1)
-        m_dlg.ClearRx();
+    if (m_host.State().m_waitSetMode == 1)
+        m_host.State().ClearRx();
     // A sender after the baud request runs only once the reader acknowledged it: the reader has
     // switched, and the sequence stops here.
-    if (m_baudSentRate != 0 && m_dlg.m_waitSetMode == 1)
+    if (m_baudSentRate != 0 && m_host.State().m_waitSetMode == 1)
         NoteBaudChange();
     m_baudSentRate = 0;
 }
@@ -362,10 +354,8 @@ void CWorkmode::SendIdBorderInterval() {
 void CWorkmode::SendBaud(const QString& listText) {
     // Text that names no baud entry sends code 0, which is 9600 bit/s.
     const Baud baud = FromLabelText<Baud>(listText).value_or(Baud::B9600);
-    if (m_dlg.m_waitSetMode == 1) {
+    if (m_host.State().m_waitSetMode == 1)
         m_baudSentRate = BaudRate(baud);
-        m_baudLineCount = m_dlg.OperationList().LineCount();
-    }
     Send(BuildSetBaud(Encode(baud)));
 }
 
@@ -467,36 +457,16 @@ void CWorkmode::ShowReadBack() {
 
 // ---- the baud rate note ----
 
-void CWorkmode::WatchSetSequence() {
-    if (m_watch)
-        return;
-    // Connected after the main window's own receive handler, so this runs once the dispatcher
-    // has handled the event.
-    m_watch =
-        QObject::connect(&m_dlg.m_serial, &CMSComm::OnComm, &m_dlg, [this] { AfterReceive(); });
-}
-
-void CWorkmode::AfterReceive() {
-    if (m_baudSentRate == 0 || m_dlg.m_waitSetMode == 1)
-        return;
-    // The sequence is over: completed when it logged its end line since the baud request.
-    const COperationLog& log = m_dlg.OperationList();
-    const int lines = log.LineCount();
-    bool completed = false;
-    if (lines > m_baudLineCount)
-        for (const QString& end : kSetEndLines)
-            completed = completed || log.TextAt(lines - 1) == end;
-    if (completed)
+void CWorkmode::SetSequenceCompleted() {
+    if (m_baudSentRate != 0)
         NoteBaudChange();
     m_baudSentRate = 0;
 }
 
 void CWorkmode::NoteBaudChange() {
-    const auto* hostList = m_dlg.findChild<QComboBox*>(QStringLiteral("baudList"));
-    const int hostRate = hostList ? ListText(hostList).toInt() : 0;
-    if (hostRate == m_baudSentRate)
+    if (m_host.BaudListRate() == m_baudSentRate)
         return;
-    m_dlg.AddOperationLine(QStringLiteral("The reader now uses %1 bit/s: press Disconnect, choose "
-                                          "%1 in Baud Rate and connect again.")
-                               .arg(m_baudSentRate));
+    m_host.AddOperationLine(QStringLiteral("The reader now uses %1 bit/s: press Disconnect, choose "
+                                           "%1 in Baud Rate and connect again.")
+                                .arg(m_baudSentRate));
 }

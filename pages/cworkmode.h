@@ -10,14 +10,13 @@
 
 #include "protocol/frame.h"
 #include "protocol/valuecodes.h"
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
-#include <QMetaObject>
 #include <QString>
 #include <array>
 #include <cstdint>
 
-class CReaderDlg;
+class IPageHost;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -27,7 +26,7 @@ class QRadioButton;
 
 class CWorkmode : public CPropertyPage {
 public:
-    explicit CWorkmode(CReaderDlg& dlg);
+    explicit CWorkmode(IPageHost& host);
     ~CWorkmode() override;
 
     // Image of the reader's settings, filled byte by byte by the Get sequence:
@@ -89,6 +88,8 @@ public:
     void ReadIdBorder();
     // Shows m_readBack on the page.
     void ShowReadBack();
+    // Told by the host once the reader acknowledged the last request of a Set sequence.
+    void SetSequenceCompleted();
 
 protected:
     void BuildControls(QWidget* page) override;
@@ -118,11 +119,9 @@ private:
 
     // The baud rate note: a Set sequence that changed the reader's rate away from the rate of
     // the main window's Baud Rate list ends with a line telling the operator how to reconnect.
-    void WatchSetSequence();
-    void AfterReceive();
     void NoteBaudChange();
 
-    CReaderDlg& m_dlg;
+    IPageHost& m_host;
 
     QString m_triggerText;
     QString m_commModeText;
@@ -130,9 +129,7 @@ private:
     QString m_baud485Text;
     QString m_wiegandText;
 
-    int m_baudSentRate = 0;  // rate of the baud request of the running Set sequence, 0 for none
-    int m_baudLineCount = 0; // operation list lines when that request was sent
-    QMetaObject::Connection m_watch; // the receive-event hook of the baud rate note
+    int m_baudSentRate = 0; // rate of the baud request of the running Set sequence, 0 for none
 
     // Controls; valid only while HasWindow().
     QRadioButton* m_masterSlaveRadio = nullptr;

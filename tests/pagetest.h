@@ -9,7 +9,7 @@
 #include "link/portnames.h"
 #include "link/simulatorbackend.h"
 #include "protocol/frame.h"
-#include "ui/controls.h"
+#include "widgets/controls.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -225,7 +225,7 @@ inline bool ConnectToSimulator(CReaderDlg& dlg, const QString& baud = {}) {
     if (!baud.isEmpty())
         Control<QComboBox>(dlg, QStringLiteral("baudList"))->setEditText(baud);
     QTest::mouseClick(Control<QPushButton>(dlg, QStringLiteral("connectButton")), Qt::LeftButton);
-    return WaitUntil([&] { return dlg.m_connected == 1; });
+    return WaitUntil([&] { return dlg.State().m_connected == 1; });
 }
 inline CReaderSimulator& SimulatedReader(CReaderDlg& dlg) {
     return qobject_cast<CSimulatorBackend*>(dlg.m_serial.Backend())->Simulator();

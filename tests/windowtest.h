@@ -3,9 +3,9 @@
 #pragma once
 
 #include "ui/coperationlog.h"
-#include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -10,10 +10,10 @@
 #include "pages/cparameter.h"
 #include "ui/cinventorydlg.h"
 #include "ui/coperationlog.h"
-#include "ui/cpropertysheet.h"
 #include "ui/creaderdlg.h"
-#include "ui/messagebox.h"
-#include "ui/modal.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
+#include "widgets/modal.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -156,7 +156,7 @@ public:
         auto& ports = Find<QComboBox>(m_dlg, "portList");
         ports.setCurrentIndex(ports.findText(kSimulatorPort));
         Click(m_dlg, "connectButton");
-        if (!WaitUntil([&] { return m_dlg.m_connected == 1; }, 5000))
+        if (!WaitUntil([&] { return m_dlg.State().m_connected == 1; }, 5000))
             throw std::runtime_error("the simulator did not connect");
         Settle(300);
         StatusShot(QStringLiteral("idle"));

@@ -1,9 +1,9 @@
 #include "ui/cframetrace.h"
 #include "ui/filechooser.h"
 
-#include "ui/messagebox.h"
 #include "ui/screenfit.h"
 #include "ui_cframetrace.h"
+#include "widgets/messagebox.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -2,9 +2,9 @@
 
 #include "ui/cinventorymodel.h"
 #include "ui/filechooser.h"
-#include "ui/messagebox.h"
 #include "ui/screenfit.h"
 #include "ui_cinventorydlg.h"
+#include "widgets/messagebox.h"
 
 #include <QChart>
 #include <QChartView>

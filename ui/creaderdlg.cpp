@@ -1,7 +1,5 @@
 #include "ui/creaderdlg.h"
 
-#include "app/appicon.h"
-#include "app/caboutdlg.h"
 #include "link/portnames.h"
 #include "pages/cidentify.h"
 #include "pages/cparameter.h"
@@ -14,16 +12,18 @@
 #include "protocol/dispatcher.h"
 #include "protocol/operations.h"
 #include "protocol/pendingoperation.h"
+#include "ui/appicon.h"
+#include "ui/caboutdlg.h"
 #include "ui/cframetrace.h"
 #include "ui/cinventorydlg.h"
 #include "ui/cinventorymodel.h"
-#include "ui/controls.h"
 #include "ui/coperationlog.h"
 #include "ui/cportlist.h"
-#include "ui/cpropertysheet.h"
-#include "ui/messagebox.h"
-#include "ui/modal.h"
 #include "ui/operationlistfile.h"
+#include "widgets/controls.h"
+#include "widgets/cpropertysheet.h"
+#include "widgets/messagebox.h"
+#include "widgets/modal.h"
 
 #include "ui/screenfit.h"
 #include "ui_creaderdlg.h"
@@ -67,7 +67,7 @@ CReaderDlg::CReaderDlg(QWidget* parent)
     m_baudList->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
                           QStringLiteral("57600"), QStringLiteral("115200")});
     m_baudList->setCurrentIndex(0);
-    ClearRx();
+    m_state.ClearRx();
     setWindowTitle(kAppTitle);
     OpenAtPreferredSize(this);
 }
@@ -160,7 +160,7 @@ void CReaderDlg::OpenPortIfClosed() {
     }
     // The rest of an answer that was arriving when the port closed reached a closed port and is
     // lost: its start, kept, would stand in front of the next answer as bytes that are no frame.
-    ClearRx();
+    m_state.ClearRx();
 }
 
 void CReaderDlg::ReportOpenFailure() {
@@ -204,7 +204,7 @@ void CReaderDlg::HoldPortOpen(int pendingBytes) {
 }
 
 void CReaderDlg::SendRequest(ByteView frame) {
-    ::SendRequest(*this, *this, frame);
+    ::SendRequest(m_state, *this, frame);
 }
 
 void CReaderDlg::WriteToLine(ByteView frame) {
@@ -228,15 +228,22 @@ void CReaderDlg::OnComm() {
     const ByteView received(reinterpret_cast<const std::uint8_t*>(input.constData()),
                             static_cast<std::size_t>(input.size()));
     if (m_trace && !received.empty())
-        m_trace->Received(received, IsStreaming(*this));
-    if (m_waitHandshake == 1 || m_waitVersion == 1)
+        m_trace->Received(received, IsStreaming(m_state));
+    if (m_state.m_waitHandshake == 1 || m_state.m_waitVersion == 1)
         m_attempt.bytesReceived += input.size();
     if (!received.empty()) {
         m_answerDue = false;
         if (m_closeTimer.isActive())
             HoldPortOpen(0); // more of the answer may follow
     }
-    DispatchResponse(*this, *this, received);
+    // The acknowledgement of a Set sequence's last request ends it; the Work Mode page hears of
+    // it once the dispatcher is done with the event.
+    const bool setAtLastStep =
+        m_state.m_waitSetMode == 1 &&
+        m_state.m_setModeStep == SequenceSteps(m_state, &CReaderState::m_waitSetMode);
+    DispatchResponse(m_state, *this, received);
+    if (setAtLastStep && m_state.m_waitSetMode != 1)
+        m_workmode->SetSequenceCompleted();
     m_statusBar->Refresh();
 }
 
@@ -257,6 +264,10 @@ void CReaderDlg::AddOperationLine(const QString& text) {
 
 void CReaderDlg::AddOperationLine(const std::string& text) {
     AddOperationLine(QString::fromStdString(text));
+}
+
+int CReaderDlg::BaudListRate() const {
+    return ListText(m_baudList).toInt();
 }
 
 void CReaderDlg::ShowMessage(const std::string& text) {
@@ -337,7 +348,7 @@ void CReaderDlg::OnConnect() {
     m_serial.SetInputLen(0);
     m_serial.GetInput();
     m_connectButton->setEnabled(false);
-    SendRequest(BeginConnect(*this));
+    SendRequest(BeginConnect(m_state));
 }
 
 void CReaderDlg::OnConnectTimer() {
@@ -345,7 +356,7 @@ void CReaderDlg::OnConnectTimer() {
     ClosePortNow();
     m_connectButton->setEnabled(true);
     // A version answer that never came ends the attempt too; one that comes later is not taken.
-    m_waitVersion = 0;
+    m_state.m_waitVersion = 0;
     m_attempt.lastCommand = m_lastCommand;
     m_statusBar->SetPort({}, {});
     ::ShowMessage(this, QStringLiteral("Failed to Connect Device!"),
@@ -353,14 +364,15 @@ void CReaderDlg::OnConnectTimer() {
 }
 
 void CReaderDlg::OnHandshakeDone() {
-    if (IsVersionAnswer(ByteView(m_rxBuf.data(), m_rxCount)))
-        m_statusBar->SetFirmware(QStringLiteral("V%1.%2").arg(m_rxBuf[3]).arg(m_rxBuf[4]));
-    m_connected = 1;
+    if (IsVersionAnswer(ByteView(m_state.m_rxBuf.data(), m_state.m_rxCount)))
+        m_statusBar->SetFirmware(
+            QStringLiteral("V%1.%2").arg(m_state.m_rxBuf[3]).arg(m_state.m_rxBuf[4]));
+    m_state.m_connected = 1;
     m_connectButton->setEnabled(false);
     m_disconnectButton->setEnabled(true);
     m_deviceSettingsButton->setEnabled(true);
     m_demonstrationButton->setEnabled(false);
-    m_sheetReady = 1;
+    m_state.m_sheetReady = 1;
     ShowGroup({m_identify.get(), m_read.get()});
     m_demonstrationShown = 1;
 }
@@ -374,8 +386,8 @@ void CReaderDlg::OnDisconnect() {
     m_statusBar->SetPort({}, {});
     m_statusBar->SetFirmware({});
     OpenPortIfClosed();
-    m_connected = 0;
-    m_sheetReady = 0;
+    m_state.m_connected = 0;
+    m_state.m_sheetReady = 0;
     if (m_settingsShown == 1 || m_demonstrationShown == 1) {
         ShowGroup({m_start.get()});
         m_settingsShown = 0;
@@ -390,7 +402,7 @@ void CReaderDlg::OnDisconnect() {
 
 void CReaderDlg::OnUpdateSettings() {
     OpenPortIfClosed();
-    m_sheetReady = 0;
+    m_state.m_sheetReady = 0;
     if (m_settingsShown == 0)
         return;
     ShowGroup({m_start.get()});
@@ -400,7 +412,7 @@ void CReaderDlg::OnUpdateSettings() {
     m_connectButton->setEnabled(true);
     m_disconnectButton->setEnabled(false);
     m_settingsShown = 0;
-    m_connected = 0;
+    m_state.m_connected = 0;
     m_statusBar->SetPort({}, {});
     m_statusBar->SetFirmware({});
 }
@@ -412,10 +424,10 @@ CStatusBar::Activity CReaderDlg::CurrentActivity() const {
     // A port held open only for a late answer is as good as closed: nothing is awaited.
     if (!m_serial.GetPortOpen() || m_closeTimer.isActive())
         return {};
-    if (IsStreaming(*this) && m_lastCommand != kCmdStop)
+    if (IsStreaming(m_state) && m_lastCommand != kCmdStop)
         return {Activity::Streaming,           {}, 0, 0, false, m_inventory->RunReads(),
                 m_inventory->RunDistinctTags()};
-    const auto waiting = WaitingOperation(*this, m_lastCommand);
+    const auto waiting = WaitingOperation(m_state, m_lastCommand);
     if (!waiting)
         return {};
     return {Activity::Waiting, QString::fromLatin1(waiting->name), waiting->step, waiting->steps,
@@ -423,11 +435,11 @@ CStatusBar::Activity CReaderDlg::CurrentActivity() const {
 }
 
 void CReaderDlg::OnCancelWaiting() {
-    const auto waiting = WaitingOperation(*this, m_lastCommand);
+    const auto waiting = WaitingOperation(m_state, m_lastCommand);
     if (!waiting || waiting->timesOut || !m_serial.GetPortOpen())
         return;
-    CancelOperation(*this, *waiting);
-    ClearRx();
+    CancelOperation(m_state, *waiting);
+    m_state.ClearRx();
     if (waiting->flag == &CReaderState::m_waitMultiIdentify) {
         // A start whose acknowledgement was lost may have started the stream all the same.
         SendRequest(BuildStop());
@@ -445,7 +457,7 @@ void CReaderDlg::OnCancelWaiting() {
 void CReaderDlg::done(int result) {
     // A stream, or one about to start, would run on after the program is gone: the stop request
     // goes out first, and the close lets it reach the line.
-    if (m_serial.GetPortOpen() && m_waitMultiIdentify == 1 && m_lastCommand != kCmdStop)
+    if (m_serial.GetPortOpen() && m_state.m_waitMultiIdentify == 1 && m_lastCommand != kCmdStop)
         SendRequest(BuildStop());
     ClosePortNow();
     QDialog::done(result);
@@ -467,7 +479,7 @@ void CReaderDlg::ShowGroup(const std::vector<CPropertyPage*>& pages) {
 }
 
 void CReaderDlg::OnDemonstration() {
-    if (m_sheetReady != 1)
+    if (m_state.m_sheetReady != 1)
         return;
     m_updateSettingsButton->setEnabled(false);
     m_demonstrationButton->setEnabled(false);
@@ -480,7 +492,7 @@ void CReaderDlg::OnDemonstration() {
 }
 
 void CReaderDlg::OnDeviceSettings() {
-    if (m_sheetReady != 1)
+    if (m_state.m_sheetReady != 1)
         return;
     m_updateSettingsButton->setEnabled(true);
     m_deviceSettingsButton->setEnabled(false);

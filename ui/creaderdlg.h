@@ -2,12 +2,13 @@
 //
 //   CReaderDlg   the window: port settings, page-group buttons, the page host and the operation
 //                list. It owns the serial control (m_serial), the receive buffer and the
-//                pending-operation state (inherited from CReaderState), and the five page objects.
+//                pending-operation state (m_state, a CReaderState), and the five page objects.
 //   CMSComm      the serial control; its receive event runs DispatchResponse.
 //   DispatchResponse (protocol/) recognises every answer and calls back into this window
 //                through IReaderHost, which forwards page operations to the pages.
-//   Pages        CStart, CIdentify, CRead, CWorkmode, CParameter: they reach this window and act
-//                on its members; their controls live only while their group is in the sheet.
+//   Pages        CStart, CIdentify, CRead, CWorkmode, CParameter: they reach this window through
+//                IPageHost (the state, the line, the operation list); their controls live only
+//                while their group is in the sheet.
 //   Inventory    CInventoryModel counts every tag ID AppendTagLine shows; View > Inventory
 //                shows it in CInventoryDlg.
 //   Status bar   CStatusBar shows the port, the firmware and what the window is doing
@@ -15,6 +16,7 @@
 #pragma once
 
 #include "link/cmscomm.h"
+#include "pages/pagehost.h"
 #include "protocol/readerhost.h"
 #include "protocol/readerstate.h"
 #include "ui/connectfailure.h"
@@ -43,7 +45,7 @@ class CRead;
 class CWorkmode;
 class CParameter;
 
-class CReaderDlg : public QDialog, public CReaderState, public IReaderHost {
+class CReaderDlg : public QDialog, public IPageHost, public IReaderHost {
     Q_OBJECT
 public:
     // Period of the connect timer. Tests shorten it.
@@ -52,17 +54,23 @@ public:
     explicit CReaderDlg(QWidget* parent = nullptr);
     ~CReaderDlg() override;
 
+    // The receive buffer and the pending-operation state the pages and the dispatcher share.
+    CReaderState& State() override { return m_state; }
+    const CReaderState& State() const { return m_state; }
+
     // The serial control and the two port steps used around every exchange.
     CMSComm m_serial;
     // Opening finds a port still held open for a late answer open, and keeps it.
-    void OpenPortIfClosed();
+    void OpenPortIfClosed() override;
     // Closes the port, but holds it open while the answer to the last request sent may still be
     // on its way (a handler closing right after a request whose answer it does not wait for):
     // it closes once the line has been quiet long enough, unless an operation starts meanwhile.
     void ClosePortIfOpen() override;
     // Hands one request frame to the line and empties the receive buffer.
-    void SendRequest(ByteView frame);
-    void AddOperationLine(const QString& text);
+    void SendRequest(ByteView frame) override;
+    void AddOperationLine(const QString& text) override;
+    QWidget* MessageParent() override { return this; }
+    int BaudListRate() const override;
 
     // Operator actions of the main window.
     void OnConnect();
@@ -152,6 +160,7 @@ private:
     // the limit counted from when the close was asked for.
     void HoldPortOpen(int pendingBytes);
 
+    CReaderState m_state;
     std::unique_ptr<CStart> m_start;
     std::unique_ptr<CIdentify> m_identify;
     std::unique_ptr<CRead> m_read;

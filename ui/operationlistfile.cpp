@@ -2,7 +2,7 @@
 
 #include "ui/coperationlog.h"
 #include "ui/filechooser.h"
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QAction>
 #include <QDir>

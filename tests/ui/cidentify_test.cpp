@@ -145,14 +145,14 @@ TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
         dlg.OnClearOperationList();
         Page().SendMultiStart(); // as if a stream were running
         Page().AppendTagLine(kTagLine);
-        dlg.m_waitIdentify = 1;
+        dlg.State().m_waitIdentify = 1;
         Sent();
         ClickRadio(row.radio);
         EXPECT_EQ(Sent(), row.requests);
         EXPECT_EQ(Lines(dlg), QStringList({row.line}));
         EXPECT_EQ(Page().m_readMode, row.readMode);
-        EXPECT_EQ(dlg.m_waitIdentify, 0);
-        EXPECT_EQ(dlg.m_waitSingleModeAck, row.singleModeAck);
+        EXPECT_EQ(dlg.State().m_waitIdentify, 0);
+        EXPECT_EQ(dlg.State().m_waitSingleModeAck, row.singleModeAck);
         EXPECT_TRUE(Shown().isEmpty());
         ExpectIdle();
         EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
@@ -168,7 +168,7 @@ TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
 // While not connected the controls do nothing; the radios only open the port.
 TEST_F(IdentifyPage, ControlsDoNothingWhileNotConnected) {
     Page().AppendTagLine(kTagLine);
-    dlg.m_connected = 0;
+    dlg.State().m_connected = 0;
     for (const char* control : {"identifyTagButton", "identifyClearButton",
                                 "identifySingleTagRadio", "identifyMultipleTagsRadio"}) {
         SCOPED_TRACE(control);
@@ -178,20 +178,22 @@ TEST_F(IdentifyPage, ControlsDoNothingWhileNotConnected) {
         EXPECT_TRUE(Sent().isEmpty());
         EXPECT_TRUE(Lines(dlg).isEmpty() && messages.isEmpty());
         EXPECT_EQ(Page().m_tagText, kTagLine);
-        EXPECT_EQ(dlg.m_waitIdentify + dlg.m_waitMultiIdentify + dlg.m_waitSingleModeAck, 0);
+        EXPECT_EQ(dlg.State().m_waitIdentify + dlg.State().m_waitMultiIdentify +
+                      dlg.State().m_waitSingleModeAck,
+                  0);
         EXPECT_EQ(dlg.m_serial.GetPortOpen(), radio);
     }
 }
 
 TEST_F(IdentifyPage, SingleIdentifySendsTheRequestAndShowsTheTextFirst) {
     Page().m_tagText = kTagLine;
-    dlg.m_waitMultiIdentify = 1;
+    dlg.State().m_waitMultiIdentify = 1;
     DataBox()->setFocus();
     QTest::keyClicks(DataBox(), QStringLiteral("typed"));
     Click(dlg, "identifyTagButton");
     EXPECT_EQ(Sent(), QStringList({kIdentifySingle}));
-    EXPECT_EQ(dlg.m_waitIdentify, 1);
-    EXPECT_EQ(dlg.m_waitMultiIdentify, 0);
+    EXPECT_EQ(dlg.State().m_waitIdentify, 1);
+    EXPECT_EQ(dlg.State().m_waitMultiIdentify, 0);
     EXPECT_TRUE(dlg.m_serial.GetPortOpen());
     // The box is refreshed from the page's text before it is read back.
     EXPECT_EQ(Shown(), "E2 00(Antenna1) \n");
@@ -204,7 +206,7 @@ TEST_F(IdentifyPage, MultipleIdentifyStartsTheStreamOrRefusesMasterSlave) {
         ClickRadio("identifyMultipleTagsRadio");
         Page().AppendTagLine(kTagLine);
         Sent();
-        dlg.m_multiStreaming = 1; // left over from a stream that Pause ended
+        dlg.State().m_multiStreaming = 1; // left over from a stream that Pause ended
         Click(dlg, "identifyTagButton");
         EXPECT_EQ(Sent(), QStringList({kReadWorkMode}));
         Answer(WorkModeAnswer(workMode));
@@ -232,22 +234,22 @@ TEST_F(IdentifyPage, ClearAndPauseDuringTheStream) {
     StartStream();
     const QStringList first = StreamRecords(0, 30, 170);
     EXPECT_EQ(ShownLines(), first);
-    dlg.m_rxCount = 6;
+    dlg.State().m_rxCount = 6;
     Click(dlg, "identifyClearButton");
     EXPECT_TRUE(Page().m_tagText.isEmpty());
     EXPECT_TRUE(Shown().isEmpty());
-    EXPECT_EQ(dlg.m_rxCount + dlg.m_multiRxTotal + dlg.m_multiShown, 0u);
+    EXPECT_EQ(dlg.State().m_rxCount + dlg.State().m_multiRxTotal + dlg.State().m_multiShown, 0u);
     EXPECT_EQ(Lines(dlg),
               QStringList({"Read Multiple Tags!", "Operation List Cleared Successfully!"}));
     const QStringList next = StreamRecords(0, 20, 18);
     EXPECT_EQ(ShownLines(), next);
     EXPECT_TRUE(Sent().isEmpty());
 
-    dlg.m_rxCount = 6;
+    dlg.State().m_rxCount = 6;
     Click(dlg, "identifyPauseButton");
     EXPECT_EQ(Sent(), QStringList({kStop}));
     ExpectIdle();
-    EXPECT_EQ(dlg.m_rxCount + dlg.m_multiRxTotal + dlg.m_multiShown, 0u);
+    EXPECT_EQ(dlg.State().m_rxCount + dlg.State().m_multiRxTotal + dlg.State().m_multiShown, 0u);
     // Records sent before the reader saw the stop are not shown: the stream is over. The port
     // closes once they and the stop's answer have had time to arrive.
     StreamRecords(20, 21, 17);

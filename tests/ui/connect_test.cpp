@@ -53,7 +53,7 @@ TEST_P(ConnectFails, TimesOutOnceAndConnectWorksAgain) {
         ASSERT_EQ(peer.Expect(4), kVersionQuery);
     } else if (fault == NoiseBurst) { // larger than the receive buffer
         peer.Send(Bytes(10000, 0x5A), 2500);
-        EXPECT_LE(dlg.m_rxCount, CReaderState::kRxBufSize);
+        EXPECT_LE(dlg.State().m_rxCount, CReaderState::kRxBufSize);
     } else if (fault == HangUp) {
         peer.CloseMaster();
     }
@@ -67,11 +67,11 @@ TEST_P(ConnectFails, TimesOutOnceAndConnectWorksAgain) {
     if (fault == HangUp)
         return;
     peer.Send(kVersion12); // an answer after the time-out does not connect
-    EXPECT_EQ(dlg.m_connected, 0);
+    EXPECT_EQ(dlg.State().m_connected, 0);
     messages.clear();
     HandshakeToVersionQuery(0);
     peer.Send(kVersion12);
-    EXPECT_EQ(dlg.m_connected, 1);
+    EXPECT_EQ(dlg.State().m_connected, 1);
     EXPECT_TRUE(messages.isEmpty());
 }
 INSTANTIATE_TEST_SUITE_P(Table, ConnectFails,
@@ -88,7 +88,7 @@ TEST_F(ConnectOverPty, HandshakeInAnyPiecesConnectsAndDisconnectOrUpdateSettings
         EXPECT_EQ(Lines(dlg).last(2),
                   QStringList({"Port Opened Successfully!", "Firmware Version: V1.2!"}));
         EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-        EXPECT_EQ(dlg.m_connected + dlg.m_sheetReady, 2);
+        EXPECT_EQ(dlg.State().m_connected + dlg.State().m_sheetReady, 2);
         EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
         WaitForTimeout(); // the connect timer is gone
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
@@ -102,7 +102,7 @@ TEST_F(ConnectOverPty, HandshakeInAnyPiecesConnectsAndDisconnectOrUpdateSettings
         Click(dlg, viaSettings ? "updateSettingsButton" : "disconnectButton");
         EXPECT_EQ(peer.Expect(4), kMultiStart);
         EXPECT_EQ(Lines(dlg).size(), viaSettings ? kept : 0); // Disconnect empties the list
-        EXPECT_EQ(dlg.m_connected + dlg.m_sheetReady + dlg.m_settingsShown, 0);
+        EXPECT_EQ(dlg.State().m_connected + dlg.State().m_sheetReady + dlg.m_settingsShown, 0);
         EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
         EXPECT_FALSE(Button(dlg, "disconnectButton")->isEnabled());
         EXPECT_FALSE(Button(dlg, "updateSettingsButton")->isEnabled());

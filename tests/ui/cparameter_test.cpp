@@ -63,8 +63,8 @@ protected:
 
 TEST_F(ParameterPage, OpeningReadsThePowerAndDefaultLeavesFixedFrequencyForTheFactoryValues) {
     EXPECT_EQ(opening, QStringList({"A0 04 61 00 65 96"}));
-    EXPECT_EQ(dlg.m_waitGetParams, 1);
-    EXPECT_EQ(dlg.m_waitGetMode, 0) << "the work mode page's Get sequence is cancelled";
+    EXPECT_EQ(dlg.State().m_waitGetParams, 1);
+    EXPECT_EQ(dlg.State().m_waitGetMode, 0) << "the work mode page's Get sequence is cancelled";
     Expect({"powerBox=140", "antenna1Check:on", "antenna2Check:off", "hoppingFrequencyRadio:on",
             "singleTagRadio:on", "channelList=1---902.5MHz", "channelList:disabled"});
     EXPECT_EQ(Checked(), kSix);
@@ -158,13 +158,13 @@ TEST_F(ParameterPage, OperationsWorkOnTheMembersWhileThePageHasNoControls) {
 TEST_F(ParameterPage, SetSendsEachFrameAfterTheAcknowledgementBefore) {
     Click(dlg, "parameterDefaultButton");
     Click(dlg, "parameterSetSettingsButton");
-    EXPECT_EQ(dlg.m_waitGetParams, 0);
+    EXPECT_EQ(dlg.State().m_waitGetParams, 0);
     reader->Pump();
     EXPECT_EQ(
         Sent(),
         QStringList({"A0 05 60 00 65 87 0F", "A0 07 62 02 00 89 01 01 6A", "A0 05 60 00 90 00 6B",
                      "A0 0C 62 07 00 92 01 04 10 40 00 01 02 01", "A0 05 60 00 87 00 74"}));
-    EXPECT_EQ(dlg.m_waitSetParams, 0);
+    EXPECT_EQ(dlg.State().m_waitSetParams, 0);
     EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Set Settings Successfully!"));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
 }
@@ -176,7 +176,7 @@ TEST_F(ParameterPage, GetSequenceShowsTheReadersValuesAndButtonsNeedAConnection)
     reader->Pump();
     EXPECT_EQ(Sent(), QStringList({"A0 04 61 00 65 96", "A0 04 61 00 90 6B", "A0 05 63 07 00 92 5F",
                                    "A0 05 63 02 00 89 6D", "A0 04 61 00 87 74"}));
-    EXPECT_EQ(dlg.m_waitGetParams, 0);
+    EXPECT_EQ(dlg.State().m_waitGetParams, 0);
     EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Get Settings Successfully!"));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
     Expect({"powerBox=200", "hoppingFrequencyRadio:on", "freq49Check:enabled",
@@ -187,15 +187,15 @@ TEST_F(ParameterPage, GetSequenceShowsTheReadersValuesAndButtonsNeedAConnection)
     Click(dlg, "parameterSetSettingsButton");
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(messages, QStringList({"Power: 0 - 150"}));
-    EXPECT_EQ(dlg.m_waitSetParams, 1);
+    EXPECT_EQ(dlg.State().m_waitSetParams, 1);
     // Disconnected, the buttons do nothing.
-    dlg.m_connected = dlg.m_waitSetParams = 0;
+    dlg.State().m_connected = dlg.State().m_waitSetParams = 0;
     for (const char* button :
          {"parameterDefaultButton", "parameterSetSettingsButton", "parameterGetSettingsButton"})
         Click(dlg, button);
     Expect({"powerBox=200"});
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(messages.size() + dlg.m_waitSetParams + dlg.m_waitGetParams, 1);
+    EXPECT_EQ(messages.size() + dlg.State().m_waitSetParams + dlg.State().m_waitGetParams, 1);
 }
 
 // ---- the channel menu ----

@@ -4,7 +4,7 @@
 
 #include "pages/cpassworddlg.h"
 #include "pages/cread.h"
-#include "ui/modal.h"
+#include "widgets/modal.h"
 
 #include <QAction>
 
@@ -62,7 +62,7 @@ protected:
         Type({"11223344"});
         Click(dlg, "loginButton");
         line->Deliver(StoredLogin(0x11, 0x22, 0x33, 0x44));
-        ASSERT_EQ(dlg.m_loggedIn, 1);
+        ASSERT_EQ(dlg.State().m_loggedIn, 1);
         Sent();
         captions.clear();
         dlg.OnClearOperationList();
@@ -107,7 +107,7 @@ TEST_F(AccessFunctions, LoginComparesTheTypedPasswordWithTheReadersOwn) {
         EXPECT_EQ(Lines(dlg), row.line ? QStringList({row.line}) : QStringList());
         EXPECT_EQ(messages, row.message ? QStringList({row.message}) : QStringList());
         const bool waiting = !row.line && !row.message, in = row.line;
-        EXPECT_EQ(dlg.m_waitLogin, int(waiting));
+        EXPECT_EQ(dlg.State().m_waitLogin, int(waiting));
         EXPECT_EQ(dlg.m_serial.GetPortOpen(), waiting);
         EXPECT_EQ(Button(dlg, "loginButton")->isEnabled(), !in);
         for (const char* name : kNeedLogin)
@@ -138,10 +138,10 @@ TEST_F(AccessFunctions, PasswordDialogsRefuseWrongInputAndSendNothing) {
         (dlg.ReadPage().*handler)();
     Click(dlg, "loginButton");
     EXPECT_TRUE(Sent().isEmpty());
-    EXPECT_EQ(dlg.m_waitLogin, 0);
+    EXPECT_EQ(dlg.State().m_waitLogin, 0);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.texts.join('|').toStdString());
-        if (row.button != std::string("loginButton") && !dlg.m_loggedIn)
+        if (row.button != std::string("loginButton") && !dlg.State().m_loggedIn)
             LogIn();
         messages.clear();
         Type(row.texts);
@@ -188,7 +188,9 @@ TEST_F(AccessFunctions, AccessChainsSendTheirRequestsAndEndWithTheResult) {
         EXPECT_EQ(sent, row.requests);
         EXPECT_EQ(Lines(dlg), row.line ? QStringList({row.line}) : QStringList());
         EXPECT_EQ(messages, row.message ? QStringList({row.message}) : QStringList());
-        EXPECT_EQ(dlg.m_waitAuthorize + dlg.m_waitModifyLoginPwd + dlg.m_waitModifyAuthPwd, 0);
+        EXPECT_EQ(dlg.State().m_waitAuthorize + dlg.State().m_waitModifyLoginPwd +
+                      dlg.State().m_waitModifyAuthPwd,
+                  0);
     }
     EXPECT_EQ(captions, QStringList(2, "Modify Login Password") +
                             QStringList(3, "Modify Authorization Password"));
@@ -200,8 +202,8 @@ TEST_F(AccessFunctions, AChainWithoutAnswerGivesWayToTheNextOperation) {
     EXPECT_EQ(Sent(), QStringList({kAuthorize}));
     Click(dlg, "fastWriteTagIdButton"); // no answer; the operator writes a tag ID instead
     EXPECT_EQ(Sent(), QStringList({"A0 05 9C 01 00 00 BE"}));
-    EXPECT_EQ(dlg.m_waitAuthorize, 0);
-    EXPECT_EQ(dlg.m_waitFastWriteId, 1);
+    EXPECT_EQ(dlg.State().m_waitAuthorize, 0);
+    EXPECT_EQ(dlg.State().m_waitFastWriteId, 1);
     line->Deliver(Status(0x9A, 0x00));
     EXPECT_TRUE(Lines(dlg).isEmpty());
 }
@@ -231,7 +233,7 @@ TEST_F(AccessFunctions, FastWriteSendsTheIdAndShowsTheNextOne) {
         ExpectControls(dlg, {QStringLiteral("fastWriteIdBox=") + row.next});
         EXPECT_EQ(Lines(dlg), QStringList({row.status ? "Failed to Write Tag ID!"
                                                       : "Tag ID Written Successfully!"}));
-        EXPECT_EQ(dlg.m_waitFastWriteId, 0);
+        EXPECT_EQ(dlg.State().m_waitFastWriteId, 0);
         EXPECT_FALSE(dlg.m_serial.GetPortOpen());
     }
     for (const char* id : {"12", "12 34 56", "00112233445566778899AABBCC", "12 3G", ""}) {
@@ -240,7 +242,7 @@ TEST_F(AccessFunctions, FastWriteSendsTheIdAndShowsTheNextOne) {
         Click(dlg, "fastWriteTagIdButton");
         EXPECT_EQ(messages, QStringList({"Invalid Input!"})) << id;
         EXPECT_TRUE(Sent().isEmpty()) << id;
-        EXPECT_EQ(dlg.m_waitFastWriteId, 0) << id;
+        EXPECT_EQ(dlg.State().m_waitFastWriteId, 0) << id;
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include "pages/cpassworddlg.h"
 #include "pages/cread.h"
-#include "ui/modal.h"
+#include "widgets/modal.h"
 
 #include <QAction>
 

@@ -22,8 +22,9 @@ protected:
     QStringList Sent() { return TakeSent(*line); }
     void Enter(const QStringList& settings) { Operate(dlg, settings); }
     int TagFlags() {
-        return dlg.m_waitReadTag * 1 + dlg.m_waitWriteTag * 2 + dlg.m_waitInitTag * 4 +
-               dlg.m_waitLockTag * 8 + dlg.m_waitDestroyTag * 16;
+        return dlg.State().m_waitReadTag * 1 + dlg.State().m_waitWriteTag * 2 +
+               dlg.State().m_waitInitTag * 4 + dlg.State().m_waitLockTag * 8 +
+               dlg.State().m_waitDestroyTag * 16;
     }
 
     CReaderDlg dlg;
@@ -80,16 +81,19 @@ TEST_F(TagOperationPage, ButtonSendsItsRequestAndMarksItPending) {
         SCOPED_TRACE(row.request);
         Enter(kStartValues + row.settings);
         Sent();
-        dlg.m_waitIdentify = dlg.m_waitMultiIdentify = dlg.m_multiRxTotal = 1;
-        dlg.m_waitReadTag = dlg.m_waitWriteTag = dlg.m_waitInitTag = dlg.m_waitLockTag =
-            dlg.m_waitDestroyTag = 1;
-        dlg.m_retryCount = 4; // left over from an operation that was replaced
+        dlg.State().m_waitIdentify = dlg.State().m_waitMultiIdentify = dlg.State().m_multiRxTotal =
+            1;
+        dlg.State().m_waitReadTag = dlg.State().m_waitWriteTag = dlg.State().m_waitInitTag =
+            dlg.State().m_waitLockTag = dlg.State().m_waitDestroyTag = 1;
+        dlg.State().m_retryCount = 4; // left over from an operation that was replaced
         Click(dlg, row.button);
         EXPECT_EQ(Sent(), QStringList({row.request}));
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
         EXPECT_EQ(TagFlags(), row.flags);
-        EXPECT_EQ(dlg.m_waitIdentify + dlg.m_waitMultiIdentify + dlg.m_retryCount, 0);
-        EXPECT_EQ(dlg.m_multiRxTotal, 0u);
+        EXPECT_EQ(dlg.State().m_waitIdentify + dlg.State().m_waitMultiIdentify +
+                      dlg.State().m_retryCount,
+                  0);
+        EXPECT_EQ(dlg.State().m_multiRxTotal, 0u);
         EXPECT_TRUE(dlg.m_serial.GetPortOpen());
     }
 }
@@ -160,17 +164,17 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShowAndKeepsTheAttemptCount)
     Click(dlg, "readTagButton");
     Page().AppendReadData(QStringLiteral("00 11"));
     Sent();
-    dlg.m_retryCount = 3;
+    dlg.State().m_retryCount = 3;
     Page().OnReadTag();
     EXPECT_EQ(Sent(), QStringList({"A0 06 80 04 02 00 03 D1"}));
-    EXPECT_EQ(dlg.m_retryCount, 3);
+    EXPECT_EQ(dlg.State().m_retryCount, 3);
     EXPECT_TRUE(Page().m_readData.isEmpty());
     // The operator changed the box meanwhile: the resend is refused and the read ends.
     Enter({"readAddressBox=9"});
     Page().OnReadTag();
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(messages, QStringList({"Invalid Address!"}));
-    EXPECT_EQ(TagFlags() + dlg.m_retryCount, 0);
+    EXPECT_EQ(TagFlags() + dlg.State().m_retryCount, 0);
     EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
 }
 
@@ -197,7 +201,7 @@ TEST_F(TagOperationPage, FailedAnswersAreResentUpToTenAttempts) {
         const QStringList sent = Sent();
         EXPECT_EQ(sent, QStringList(10, sent.value(0)));
         EXPECT_EQ(Lines(dlg), QStringList({row.line}));
-        EXPECT_EQ(TagFlags() + dlg.m_retryCount, 0);
+        EXPECT_EQ(TagFlags() + dlg.State().m_retryCount, 0);
         EXPECT_FALSE(dlg.m_serial.GetPortOpen());
     }
     EXPECT_TRUE(messages.isEmpty());
@@ -210,7 +214,7 @@ TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     dlg.OnDeviceSettings(); // the page's controls go away
     ASSERT_FALSE(Page().HasWindow());
     Sent();
-    dlg.m_waitWriteTag = 1;
+    dlg.State().m_waitWriteTag = 1;
     Page().OnWriteTag();
     Page().OnLock();
     Page().OnDestroy();

@@ -78,13 +78,13 @@ TEST_F(WorkmodePage, StartValuesDefaultKeepingBaudRatesAndBorderIntervalAndNoAct
                                 "rs232Group:enabled", "rs485Group:disabled"});
     EXPECT_TRUE(Sent().isEmpty() && messages.isEmpty());
     // While not connected the buttons do nothing.
-    dlg.m_connected = dlg.m_waitGetMode = 0;
+    dlg.State().m_connected = dlg.State().m_waitGetMode = 0;
     Set({"userCodeBox=99"});
     for (const char* button : {"defaultButton", "getSettingsButton", "setSettingsButton"})
         Click(dlg, button);
     Expect({"userCodeBox=99"});
     EXPECT_TRUE(Sent().isEmpty() && messages.isEmpty());
-    EXPECT_EQ(dlg.m_waitGetMode + dlg.m_waitSetMode, 0);
+    EXPECT_EQ(dlg.State().m_waitGetMode + dlg.State().m_waitSetMode, 0);
 }
 
 TEST_F(WorkmodePage, RequestsSendWhatTheControlsShowOrRefuse) {
@@ -149,18 +149,22 @@ TEST_F(WorkmodePage, SetStartDropsOtherOperationsAndKeepsTheRecordWhereNothingIs
     Page().m_readBack = {0, 15, 1, 1, 10, 1, 8, 12, 0, 0, 2, 10};
     Page().ShowReadBack();
     Set({"commModeList=RS-232"});
-    dlg.m_modeMasterSlave = 0, dlg.m_modeTimer = 1, dlg.m_modeTrigger = 1;
-    dlg.m_outRs232 = 0, dlg.m_outRs485 = 1, dlg.m_outWiegand = 1;
-    dlg.m_waitReadTag = dlg.m_waitMultiIdentify = dlg.m_waitGetParams = dlg.m_waitSetParams = 1;
+    dlg.State().m_modeMasterSlave = 0, dlg.State().m_modeTimer = 1, dlg.State().m_modeTrigger = 1;
+    dlg.State().m_outRs232 = 0, dlg.State().m_outRs485 = 1, dlg.State().m_outWiegand = 1;
+    dlg.State().m_waitReadTag = dlg.State().m_waitMultiIdentify = dlg.State().m_waitGetParams =
+        dlg.State().m_waitSetParams = 1;
     dlg.ClosePortIfOpen();
     Click(dlg, "setSettingsButton");
     EXPECT_EQ(Sent(), QStringList({kWorkMode1}));
     // The record as it was, this sequence waiting at its first step, the others dropped.
-    EXPECT_EQ((std::array{dlg.m_modeMasterSlave, dlg.m_modeTimer, dlg.m_modeTrigger, dlg.m_outRs232,
-                          dlg.m_outRs485, dlg.m_outWiegand, dlg.m_waitSetMode, dlg.m_setModeStep,
-                          dlg.m_waitGetMode + dlg.m_waitReadTag + dlg.m_waitMultiIdentify +
-                              dlg.m_waitGetParams + dlg.m_waitSetParams}),
-              (std::array{0, 1, 1, 0, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(
+        (std::array{dlg.State().m_modeMasterSlave, dlg.State().m_modeTimer,
+                    dlg.State().m_modeTrigger, dlg.State().m_outRs232, dlg.State().m_outRs485,
+                    dlg.State().m_outWiegand, dlg.State().m_waitSetMode, dlg.State().m_setModeStep,
+                    dlg.State().m_waitGetMode + dlg.State().m_waitReadTag +
+                        dlg.State().m_waitMultiIdentify + dlg.State().m_waitGetParams +
+                        dlg.State().m_waitSetParams}),
+        (std::array{0, 1, 1, 0, 1, 1, 1, 1, 0}));
     EXPECT_TRUE(dlg.m_serial.GetPortOpen());
 }
 
@@ -251,10 +255,11 @@ TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
         EXPECT_EQ(Lines(dlg), lines);
         const bool completed = message.isEmpty();
         EXPECT_EQ(messages, completed ? QStringList() : QStringList({message}));
-        EXPECT_EQ(dlg.m_waitSetMode, completed ? 0 : 1);
+        EXPECT_EQ(dlg.State().m_waitSetMode, completed ? 0 : 1);
         EXPECT_EQ(dlg.m_serial.GetPortOpen(), !completed);
-        EXPECT_EQ(dlg.m_modeMasterSlave + dlg.m_modeTimer + dlg.m_modeTrigger + dlg.m_outRs232 +
-                      dlg.m_outRs485 + dlg.m_outWiegand,
+        EXPECT_EQ(dlg.State().m_modeMasterSlave + dlg.State().m_modeTimer +
+                      dlg.State().m_modeTrigger + dlg.State().m_outRs232 + dlg.State().m_outRs485 +
+                      dlg.State().m_outWiegand,
                   completed ? 0 : 2);
     }
     // The host keeps its own rate; the operator reconnects.
@@ -289,7 +294,7 @@ TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
                                         "A0 04 61 00 72 89", "A0 05 63 02 00 7A 7C"}));
         frames.clear();
         EXPECT_EQ(Lines(dlg).last(), "Get Settings Successfully!!");
-        EXPECT_EQ(dlg.m_waitGetMode, 0);
+        EXPECT_EQ(dlg.State().m_waitGetMode, 0);
         EXPECT_FALSE(dlg.m_serial.GetPortOpen());
         EXPECT_TRUE(messages.isEmpty());
         Expect(expected);

@@ -93,7 +93,7 @@ protected:
     void Connect() {
         Click(dlg, "connectButton");
         ASSERT_TRUE(peer->AnswerHandshake());
-        ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_connected == 1; }));
     }
     // Single Tag identify, answered; true once its line is listed.
     bool IdentifyOnce() {

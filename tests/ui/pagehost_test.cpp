@@ -3,9 +3,9 @@
 #include "fakewindow.h"
 #include "windowtest.h"
 
-#include "app/caboutdlg.h"
-#include "ui/cpropertypage.h"
-#include "ui/modal.h"
+#include "ui/caboutdlg.h"
+#include "widgets/cpropertypage.h"
+#include "widgets/modal.h"
 
 #include <QLabel>
 

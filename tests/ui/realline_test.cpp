@@ -55,7 +55,7 @@ protected:
             Choose(dlg, "portList", path);
             Choose(dlg, "baudList", QString::fromLatin1(baud));
             Click(dlg, "connectButton");
-            ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }, kBoundMs));
+            ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_connected == 1; }, kBoundMs));
         } else {
             ASSERT_TRUE(ConnectToSimulator(dlg, QString::fromLatin1(baud)));
             CParameterMemory& memory = SimulatedReader(dlg).Parameters();
@@ -122,9 +122,9 @@ TEST_P(RealLine, EveryRepeatEndsAsItShould) {
             } else {
                 Click(dlg, "disconnectButton");
             }
-            ASSERT_EQ(dlg.m_connected, 0);
+            ASSERT_EQ(dlg.State().m_connected, 0);
             Click(dlg, "connectButton");
-            ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }, kBoundMs))
+            ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_connected == 1; }, kBoundMs))
                 << Lines(dlg).join('|').toStdString();
             EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Firmware Version: V1.2!"));
             break;
@@ -142,7 +142,8 @@ TEST_P(RealLine, EveryRepeatEndsAsItShould) {
             // A running stream, paused, then one tag identified.
             Click(dlg, "identifyTagButton");
             ASSERT_TRUE(
-                WaitUntil([&] { return IsStreaming(dlg) && dlg.m_multiShown > 0; }, kBoundMs));
+                WaitUntil([&] { return IsStreaming(dlg.State()) && dlg.State().m_multiShown > 0; },
+                          kBoundMs));
             Click(dlg, "identifyPauseButton");
             // An operator's pause: records the reader sent before it took the stop are no
             // frames, and an identify started while they arrive would find them in front.

@@ -81,7 +81,7 @@ TEST_F(PortListTest, ADescribedEntryOpensItsDeviceAlone) {
     Click(dlg, "connectButton");
     EXPECT_EQ(opened, QStringList({"/dev/ttyUSB0"}));
     EXPECT_EQ(dlg.m_serial.Device(), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(dlg.m_waitHandshake, 1);
+    EXPECT_EQ(dlg.State().m_waitHandshake, 1);
 }
 
 // Root opens a device whatever its permissions: as root, the calling thread acts as "nobody" while

@@ -32,7 +32,7 @@ protected:
         ports->setCurrentIndex(ports->findText(kSimulatorPort));
         Click(dlg, "connectButton");
         QDeadlineTimer deadline(CReaderDlg::s_connectTimeoutMs + 300);
-        while (dlg.m_connected != 1 && !deadline.hasExpired())
+        while (dlg.State().m_connected != 1 && !deadline.hasExpired())
             QTest::qWait(5);
     }
     CReaderDlg dlg;
@@ -46,7 +46,7 @@ TEST_P(SimulatorFault, ProgramReactsAsAnOperatorExpects) {
     if (row.readLine == nullptr && row.command != 0x80) {
         Backend().Simulator().Faults().Set(row.command, fault);
         Connect();
-        EXPECT_EQ(dlg.m_connected, row.connects ? 1 : 0);
+        EXPECT_EQ(dlg.State().m_connected, row.connects ? 1 : 0);
         if (!row.connects) {
             QTest::qWait(CReaderDlg::s_connectTimeoutMs + 100);
             EXPECT_EQ(messages, QStringList({"Failed to Connect Device!"}));
@@ -58,7 +58,7 @@ TEST_P(SimulatorFault, ProgramReactsAsAnOperatorExpects) {
         return;
     }
     Connect();
-    ASSERT_EQ(dlg.m_connected, 1);
+    ASSERT_EQ(dlg.State().m_connected, 1);
     dlg.Sheet().SetActivePage(1); // Tag Operation: its activation sends the stop
     QTest::qWait(60);
     Backend().Simulator().Faults().Set(row.command, fault);

@@ -9,7 +9,7 @@ TEST_F(WindowTest, ChoosingSimulatorAndPressingConnectConnects) {
     ASSERT_GE(ports->findText(kSimulatorPort), 0);
     ports->setCurrentIndex(ports->findText(kSimulatorPort));
     Click(dlg, "connectButton");
-    ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_connected == 1; }, 3000));
     EXPECT_EQ(Lines(dlg), QStringList({"Port Opened Successfully!", "Firmware Version: V1.2!"}));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
     EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));

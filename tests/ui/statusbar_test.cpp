@@ -5,7 +5,7 @@
 #include "tagrecord.h"
 
 #include "pages/cpassworddlg.h"
-#include "ui/modal.h"
+#include "widgets/modal.h"
 
 #include <QAction>
 #include <QRegularExpression>
@@ -109,15 +109,15 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     ASSERT_TRUE(ConnectToSimulator(dlg));
     if (row.page < 2) {
         Click(dlg, "deviceSettingsButton");
-        ASSERT_TRUE(WaitUntil([&] { return dlg.m_waitGetMode == 0; }));
+        ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_waitGetMode == 0; }));
     } else {
         dlg.findChild<QAction*>(QStringLiteral("showPasswordFunctionsAction"))->setChecked(true);
     }
     dlg.Sheet().SetActivePage(row.page % 2); // Reader Parameters reads the reader when shown
-    ASSERT_TRUE(WaitUntil([&] { return dlg.m_waitGetParams == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_waitGetParams == 0; }));
     if (*row.typed) { // the password changes need a login first
         Click(dlg, "loginButton");
-        ASSERT_TRUE(WaitUntil([&] { return dlg.m_loggedIn == 1; }))
+        ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_loggedIn == 1; }))
             << Lines(dlg).join('|').toStdString() << messages.join('|').toStdString();
     }
     QTest::qWait(30);
@@ -141,9 +141,10 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     EXPECT_EQ(wire.last(), row.request) << wire.join('|').toStdString();
     // The request went unanswered: the port closes once an answer could no longer be on its way.
     EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
-    EXPECT_EQ(dlg.m_waitGetMode + dlg.m_waitSetMode + dlg.m_waitGetParams + dlg.m_waitSetParams +
-                  dlg.m_waitLogin + dlg.m_waitIdentify + dlg.m_waitModifyLoginPwd +
-                  dlg.m_waitModifyAuthPwd,
+    EXPECT_EQ(dlg.State().m_waitGetMode + dlg.State().m_waitSetMode + dlg.State().m_waitGetParams +
+                  dlg.State().m_waitSetParams + dlg.State().m_waitLogin +
+                  dlg.State().m_waitIdentify + dlg.State().m_waitModifyLoginPwd +
+                  dlg.State().m_waitModifyAuthPwd,
               0);
     QString line = row.state; // "Login cancelled: ...", "Get ... cancelled at step 1 of 7: ..."
     line = line.contains(", step") ? line.replace(", step", " cancelled at step")
@@ -181,7 +182,7 @@ TEST_F(StatusBar, EscapeKeepsTheWindowAndClosingMidStreamStopsTheReader) {
     Choose(dlg, "portList", peer.SlavePath());
     Click(dlg, "connectButton");
     ASSERT_TRUE(peer.AnswerHandshake());
-    ASSERT_TRUE(WaitUntil([&] { return dlg.m_connected == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_connected == 1; }));
     Operate(dlg, QStringLiteral("identifyMultipleTagsRadio:on"));
     peer.Wait(20);
     peer.Take(peer.Received().size());

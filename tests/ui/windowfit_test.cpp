@@ -6,9 +6,9 @@
 #include "fakewindow.h"
 #include "windowtest.h"
 
-#include "app/caboutdlg.h"
 #include "pages/clogindlg.h"
 #include "pages/cmodifypwddlg.h"
+#include "ui/caboutdlg.h"
 #include "ui/cframetrace.h"
 #include "ui/cinventorydlg.h"
 

@@ -1,7 +1,7 @@
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
-#include "ui/controls.h"
-#include "ui/cpropertysheet.h"
+#include "widgets/controls.h"
+#include "widgets/cpropertysheet.h"
 
 #include <QVBoxLayout>
 

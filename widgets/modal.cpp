@@ -1,4 +1,4 @@
-#include "ui/modal.h"
+#include "widgets/modal.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "ui/controls.h"
+#include "widgets/controls.h"
 
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class CPropertyPage {
 public:
@@ -48,6 +49,25 @@ private:
     QString m_caption;
     QPointer<QWidget> m_window;
     class CPropertySheet* m_sheet = nullptr; // the sheet that holds the page, if any
+};
+
+// A page's Designer form while its controls exist. A page reaches its controls only through
+// Get(), which is nullptr before the controls are built and again once they are destroyed, so
+// "are my controls there?" has one answer in one place.
+template <class Form> class CPageForm {
+public:
+    // Builds the form's controls on page, their parent.
+    Form& Build(QWidget* page) {
+        m_form = std::make_unique<Form>();
+        m_form->setupUi(page);
+        m_page = page;
+        return *m_form;
+    }
+    Form* Get() const { return m_page ? m_form.get() : nullptr; }
+
+private:
+    std::unique_ptr<Form> m_form;
+    QPointer<QWidget> m_page;
 };
 
 // The size a Designer form asks for, measured on a scratch widget.

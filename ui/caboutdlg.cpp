@@ -1,7 +1,7 @@
-#include "app/caboutdlg.h"
+#include "ui/caboutdlg.h"
 
-#include "app/appicon.h"
-#include "app/version.h"
+#include "ui/appicon.h"
+#include "ui/version.h"
 #include "ui_caboutdlg.h"
 
 #include <QLabel>

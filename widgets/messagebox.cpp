@@ -1,4 +1,4 @@
-#include "ui/messagebox.h"
+#include "widgets/messagebox.h"
 
 #include <QMessageBox>
 

@@ -1,6 +1,6 @@
-#include "ui/cpropertysheet.h"
+#include "widgets/cpropertysheet.h"
 
-#include "ui/cpropertypage.h"
+#include "widgets/cpropertypage.h"
 
 #include <QTabBar>
 #include <QVBoxLayout>
