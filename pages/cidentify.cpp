@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 
@@ -164,9 +166,20 @@ void CIdentify::AppendPending() {
     if (m_boxPending.isEmpty())
         return;
     m_writingBox = true;
-    QTextCursor end(m_dataBox->document());
+    QTextDocument* document = m_dataBox->document();
+    QTextCursor end(document);
+    end.beginEditBlock();
     end.movePosition(QTextCursor::End);
     end.insertText(BoxText(m_boxPending));
+    // With a line limit the oldest lines leave in the same edit, selected by position: left to
+    // the document's own limit, every line it drops would be laid out first.
+    const int excess = document->blockCount() - document->maximumBlockCount();
+    if (document->maximumBlockCount() > 0 && excess > 0) {
+        QTextCursor oldest(document);
+        oldest.setPosition(document->findBlockByNumber(excess).position(), QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
+    end.endEditBlock();
     m_writingBox = false;
     m_shownLength += m_boxPending.size();
     m_boxPending.clear();

@@ -156,10 +156,18 @@ void CInventoryDlg::ShowChart() {
     }
     m_rateSeries->replace(rate);
     m_distinctSeries->replace(distinct);
-    m_rateAxis->setRange(0, std::max(10.0, topRate * 1.15));
-    m_rateAxis->applyNiceNumbers();
-    m_distinctAxis->setRange(0, std::max(4, topDistinct + 1 + topDistinct / 8));
-    m_distinctAxis->applyNiceNumbers();
+    ReachTo(*m_rateAxis, m_rateTop, std::max(10.0, topRate * 1.15));
+    ReachTo(*m_distinctAxis, m_distinctTop, std::max(4, topDistinct + 1 + topDistinct / 8));
+}
+
+// Each range change lays the chart out again, so an axis whose highest value stays is left as
+// it is.
+void CInventoryDlg::ReachTo(QValueAxis& axis, double& shownTop, double top) {
+    if (top == shownTop)
+        return;
+    shownTop = top;
+    axis.setRange(0, top);
+    axis.applyNiceNumbers();
 }
 
 void CInventoryDlg::OnExportCsv() {

@@ -49,6 +49,7 @@ private:
     void ShowSummary();
     void SetUpChart();
     void ShowChart();
+    void ReachTo(QValueAxis& axis, double& shownTop, double top);
 
     CInventoryModel& m_model;
     QSortFilterProxyModel* m_proxy = nullptr;
@@ -61,4 +62,7 @@ private:
     QLineSeries* m_distinctSeries = nullptr;
     QValueAxis* m_rateAxis = nullptr;
     QValueAxis* m_distinctAxis = nullptr;
+    // The highest value each axis was last asked to reach.
+    double m_rateTop = -1;
+    double m_distinctTop = -1;
 };

@@ -5,13 +5,17 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStaticText>
+#include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -123,6 +127,63 @@ private:
     mutable std::map<std::pair<int, int>, Shown> m_texts;
 };
 
+// A scroll bar that repaints only when what it shows changes. A line added to a long list moves
+// the handle by less than a pixel, and drawing the whole bar again would cost more than the
+// rest of adding the line.
+class CListScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+    // Between Hold and Release the changes of range and value are only noted, so that a step
+    // on the way (the range grown, the value not yet at its end) does not count as a change.
+    void Hold() { m_held = true; }
+    void Release() {
+        m_held = false;
+        if (std::exchange(m_changed, false) && Current() != m_painted)
+            update();
+    }
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (change != SliderOrientationChange) {
+            if (m_held) {
+                m_changed = true;
+                return;
+            }
+            if (Current() == m_painted)
+                return;
+        }
+        QScrollBar::sliderChange(change);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        m_painted = Current();
+        QScrollBar::paintEvent(event);
+    }
+
+private:
+    // What the styles draw from the range and the value: the handle's place and size, and
+    // whether the value stands at either end of the range.
+    struct Look {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look&) const = default;
+    };
+
+    Look Current() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        this),
+                option.sliderPosition == option.minimum, option.sliderPosition == option.maximum};
+    }
+
+    // Never equal to a real look until the first paint: an invalid handle at both ends.
+    Look m_painted{QRect(), true, false};
+    bool m_held = false;
+    bool m_changed = false;
+};
+
 } // namespace
 
 // The lines, appended at the end only.
@@ -187,6 +248,12 @@ COperationLog::COperationLog(QWidget* parent)
     // Screen readers announce it as a table with these column headers.
     setAccessibleName(tr("Operation list"));
     setModel(m_lines);
+    // The header does not show the selection, so it need not hear of it: with the view's
+    // selection model it would repaint its sections for every line selected.
+    horizontalHeader()->setSelectionModel(new QItemSelectionModel(m_lines, horizontalHeader()));
+    auto* bar = new CListScrollBar(Qt::Vertical, this);
+    setVerticalScrollBar(bar);
+    m_scrollBar = bar;
     auto* delegate = new CLineDelegate(this);
     setItemDelegate(delegate);
     connect(m_lines, &QAbstractItemModel::modelReset, this, [delegate] { delegate->Forget(); });
@@ -222,6 +289,8 @@ void COperationLog::AddOperationLine(const QString& text) {
     // A layout asked for before (a resize, a clear) is done in full first; the new row is then
     // laid out at once, so the view can scroll to it.
     executeDelayedItemsLayout();
+    auto* bar = static_cast<CListScrollBar*>(m_scrollBar);
+    bar->Hold();
     m_appending = true;
     m_lines->Append({Stamp(m_clock()), text});
     executeDelayedItemsLayout();
@@ -230,6 +299,7 @@ void COperationLog::AddOperationLine(const QString& text) {
     selectionModel()->setCurrentIndex(line, QItemSelectionModel::ClearAndSelect |
                                                 QItemSelectionModel::Rows);
     scrollTo(line);
+    bar->Release();
 }
 
 void COperationLog::doItemsLayout() {
@@ -241,8 +311,13 @@ void COperationLog::doItemsLayout() {
     // while the rows above stay drawn as they are (scrolling moves their pixels). Rows have one
     // fixed height, so the range is the rows that do not fit.
     const int rows = viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize());
-    verticalScrollBar()->setRange(0, qMax(0, LineCount() - rows));
-    verticalScrollBar()->setPageStep(rows);
+    const int maximum = qMax(0, LineCount() - rows);
+    // The scroll area lays out its bars again after every range change, which repaints them
+    // both; that is needed only when the bar appears, while it shows it stays.
+    const QSignalBlocker layoutUnchanged(m_scrollBar->maximum() > 0 && maximum > 0 ? m_scrollBar
+                                                                                   : nullptr);
+    m_scrollBar->setRange(0, maximum);
+    m_scrollBar->setPageStep(rows);
     const int row = LineCount() - 1;
     viewport()->update(QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row)));
 }

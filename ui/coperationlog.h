@@ -45,6 +45,7 @@ private:
     void FitRowsToFont();
 
     COperationLogModel* m_lines;
+    QScrollBar* m_scrollBar = nullptr;
     // While a line is appended: the rows above it keep their place and their pixels.
     bool m_appending = false;
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };
