@@ -61,6 +61,7 @@ TEST(FastWriteId, CountsUpWithCarryAndGrowth) {
     } rows[] = {
         // clang-format off
         {{0x12, 0xFF}, {0x13, 0x00}}, {{0xFF, 0xFF}, {0x00, 0x01, 0x00, 0x00}},
+        {Bytes(10, 0xFF), Bytes{0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {Bytes(12, 0xFF), Bytes(12, 0x00)},
         // clang-format on
     };
@@ -71,6 +72,7 @@ TEST(FastWriteId, CountsUpWithCarryAndGrowth) {
         std::copy(row.id.begin(), row.id.end(), id.end() - length);
         IncrementTagId(id, length);
         EXPECT_EQ(FastWriteIdText(ByteView(id).last(length)), HexString(row.next) + " ");
+        EXPECT_EQ(length, row.next.size());
     }
 }
 

@@ -93,6 +93,10 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
     } rows[] = {
         {"AfterNoise", &S::m_waitHandshake, {0x00, 0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}, {}},
         {"HandshakeFailure", &S::m_waitHandshake, Ack(0x50, 1), {}},
+        {"SpoiledStopAnswer",
+         &S::m_waitHandshake,
+         Spoiled({0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}),
+         {}},
         {"VersionUnsigned",
          &S::m_waitVersion,
          Answer(kDataHeader, 0x6A, {200, 255}),
@@ -110,6 +114,12 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
         {"Write", &S::m_waitWriteTag, WriteAnswer(0), {"Tag Data Written Successfully!"}},
         {"CorruptWrite", &S::m_waitWriteTag, Spoiled(WriteAnswer(0)), {"call:OnWriteTag"}, 1},
         {"Destroy", &S::m_waitDestroyTag, Ack(0x86), {"Tag Destroyed Successfully!"}},
+        // A failure status is acted on at its checksum byte: one resend, none before.
+        {"IdentifyFailed", &S::m_waitIdentify, Ack(0x82, 1), {"call:OnIdentifyTag"}, 1},
+        {"ReadFailed", &S::m_waitReadTag, Ack(0x80, 1), {"call:OnReadTag"}, 1},
+        {"WriteFailed", &S::m_waitWriteTag, Ack(0x81, 1), {"call:OnWriteTag"}, 1},
+        {"LockFailed", &S::m_waitLockTag, Ack(0x87, 1), {"call:OnLock"}, 1},
+        {"DestroyFailed", &S::m_waitDestroyTag, Ack(0x86, 1), {"call:OnDestroy"}, 1},
         {"First", &S::m_waitInitTag, Ack(0x99, 1), {"call:OnInitialize"}, 1, &S::m_waitLockTag},
         {"Authorized", &S::m_waitAuthorize, Ack(0x9A), {"Tag Authorized Successfully!"}},
         {"NotAuthorized", &S::m_waitAuthorize, Ack(0x9A, 3), {"Failed to Authorize Tag!"}},
@@ -204,13 +214,22 @@ TEST_F(Dispatch, LateAnswersInFrontAreDroppedButNoiseIsNot) {
          {"call:KillConnectTimer", "call:StartConnectTimer"},
          2},
         {"NoiseBeforeAwaited", &S::m_waitGetMode, {join({{0x5A, 0x00, 0x13}, modeRead})}, {}, 0},
+        // An answer is the awaited one only when both address bytes and the byte count match.
+        {"BlockReadOfAnotherLowAddress", &S::m_waitGetMode, {block({2, 0, 0x71, 2, 0x25})}, {}, 0},
+        {"SingleReadOfAnotherLowAddress", &S::m_waitGetMode, {one({0x85, 0x0A})}, {}, 0, 3},
+        {"ParameterReadOfAnotherLowAddress", &S::m_waitGetParams, {one({0x66, 200})}, {}, 0},
+        {"AuthorizationReadOfThreeBytes",
+         &S::m_waitModifyAuthPwd,
+         {block({3, 0, 0xBA, 0xAA, 0xBB, 0})},
+         {},
+         0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CReaderState st;
         CFakeHost h(st);
         st.*row.flag = 1;
-        st.m_getModeStep = row.step;
+        st.m_getModeStep = st.m_getParamStep = row.step;
         for (const Bytes& event : row.events)
             h.Receive(event);
         EXPECT_EQ(Shown(h), row.shown);
@@ -313,6 +332,7 @@ TEST_F(MultiTag, HundredRecordsAreEachShownOnceThenTheStreamStops) {
 }
 
 TEST_F(MultiTag, RecordsWithTheLastAckStartTheStreamAndBadOnesAreCounted) {
+    s.m_multiShown = 7; // left from an earlier stream: the numbering starts again
     StartStream(Records({0, 1, 2, 3}, 1, 2));
     ASSERT_EQ(host.tagLines.size(), 2u);
     EXPECT_EQ(host.tagLines[0].substr(0, 6), "NO.0: ");
@@ -393,6 +413,8 @@ TEST_F(Dispatch, GetChainsStoreEachAnswerAndShowThemAtTheEnd) {
           block({0x02, 0x00, 0x89, 0x04, 0x03}), one({0x87, 0x01})})
         host.Receive(a);
     EXPECT_EQ(host.parameterReadBack, (ReadBack{200, 0, 1, 4, 0x10, 0x40, 0, 1, 2, 4, 3, 1}));
+    EXPECT_EQ(s.m_waitGetParams, 0);
+    EXPECT_EQ(host.closes, 2);
     EXPECT_EQ(Shown(host), (Lines{"Get Settings Successfully!!", "Get Settings Successfully!",
                                   "call:WorkmodeShowReadBack", "call:ParameterShowReadBack"}));
 }

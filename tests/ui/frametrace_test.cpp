@@ -59,6 +59,7 @@ TEST(FrameAssembler, CutsFramesRecordsAndNoiseWhateverThePieces) {
         {{{0x00, 0x13}, Cat({{0xFF, 0xE0, 0x01}, kAck})}, // a length below 2 starts no frame
          {noise({0x00, 0x13}), noise({0xFF}), noise({0xE0, 0x01}), ok(kAck)},
          0},
+        {{Cat({kAck, {0xE0, 0x02, 0xFE, 0x20}})}, {ok(kAck), ok({0xE0, 0x02, 0xFE, 0x20})}, 0},
         {{Cat({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})},
          {ok(kMultiStartAck), record(true, 0), record(false, 1)},
          2},
