@@ -18,7 +18,7 @@ const QString kNoFixed = "No Fixed Frequency Channel Selected! Choose a channel 
                          "1---902.5MHz to 50--927.0MHz.";
 const QString kSix = "01 04 10 40 00 01 02"; // channels 1, 11, 21, 31, 41 and 50
 
-// A connected window with the "Reader Parameters" tab open, on a reader with parameter memory.
+// A connected window with the "Reader Parameters" tab open, on the simulated reader.
 class ParameterPage : public WindowTest {
 protected:
     void SetUp() override {
@@ -63,8 +63,6 @@ protected:
 
 TEST_F(ParameterPage, OpeningReadsThePowerAndDefaultLeavesFixedFrequencyForTheFactoryValues) {
     EXPECT_EQ(opening, QStringList({"A0 04 61 00 65 96"}));
-    EXPECT_EQ(dlg.m_waitGetParams, 1);
-    EXPECT_EQ(dlg.m_waitGetMode, 0) << "the work mode page's Get sequence is cancelled";
     Expect({"powerBox=140", "antenna1Check:on", "antenna2Check:off", "hoppingFrequencyRadio:on",
             "singleTagRadio:on", "channelList=1---902.5MHz", "channelList:disabled"});
     EXPECT_EQ(Checked(), kSix);
@@ -137,46 +135,37 @@ TEST_F(ParameterPage, FixedReadBackSelectsTheChannelAndKeepsTheChecks) {
     EXPECT_EQ(messages, QStringList({kNoFixed}));
 }
 
-TEST_F(ParameterPage, OperationsWorkOnTheMembersWhileThePageHasNoControls) {
-    Set({"fixedFrequencyRadio:on", "channelList=50--927.0MHz"});
-    page.UpdateData(true);
-    dlg.OnDemonstration();
-    ASSERT_FALSE(page.HasWindow());
-    dlg.OpenPortIfClosed();
-    EXPECT_EQ(SendVia(&CParameter::SendFixedChannel), QStringList({"A0 05 60 00 90 32 39"}));
-    page.m_readBack = {10, 51, 0, 0, 0, 0, 0, 0, 0, 1, 0x01, 0};
-    page.ShowReadBack();
-    page.EnableChannelChecks(true);
-    EXPECT_FALSE(page.ShowChannelMenu(QPoint(0, 0)));
-    EXPECT_TRUE(SendVia(&CParameter::SendFixedChannel).empty());
-    EXPECT_EQ(messages, QStringList({kNoFixed}));
-    EXPECT_EQ(SendVia(&CParameter::SendPower), QStringList({"A0 05 60 00 65 0A 8C"}));
-}
-
 // ---- the sequences, as the dispatcher runs them ----
 
 TEST_F(ParameterPage, SetSendsEachFrameAfterTheAcknowledgementBefore) {
     Click(dlg, "parameterDefaultButton");
     Click(dlg, "parameterSetSettingsButton");
-    EXPECT_EQ(dlg.m_waitGetParams, 0);
     reader->Pump();
     EXPECT_EQ(
         Sent(),
         QStringList({"A0 05 60 00 65 87 0F", "A0 07 62 02 00 89 01 01 6A", "A0 05 60 00 90 00 6B",
                      "A0 0C 62 07 00 92 01 04 10 40 00 01 02 01", "A0 05 60 00 87 00 74"}));
-    EXPECT_EQ(dlg.m_waitSetParams, 0);
     EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Set Settings Successfully!"));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
 }
 
-TEST_F(ParameterPage, GetSequenceShowsTheReadersValuesAndButtonsNeedAConnection) {
-    reader->memory = {{0x65, 200}, {0x90, 0},    {0x92, 0x01}, {0x98, 0xFF},
-                      {0x89, 4},   {0x8A, 0x0A}, {0x87, 1}};
+TEST_F(ParameterPage, GetSequenceShowsTheReadersValues) {
+    reader->Store({{0x65, 200},
+                   {0x90, 0},
+                   {0x92, 0x01},
+                   {0x93, 0},
+                   {0x94, 0},
+                   {0x95, 0},
+                   {0x96, 0},
+                   {0x97, 0},
+                   {0x98, 0xFF},
+                   {0x89, 4},
+                   {0x8A, 0x0A},
+                   {0x87, 1}});
     Click(dlg, "parameterGetSettingsButton");
     reader->Pump();
     EXPECT_EQ(Sent(), QStringList({"A0 04 61 00 65 96", "A0 04 61 00 90 6B", "A0 05 63 07 00 92 5F",
                                    "A0 05 63 02 00 89 6D", "A0 04 61 00 87 74"}));
-    EXPECT_EQ(dlg.m_waitGetParams, 0);
     EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Get Settings Successfully!"));
     EXPECT_FALSE(dlg.m_serial.GetPortOpen());
     Expect({"powerBox=200", "hoppingFrequencyRadio:on", "freq49Check:enabled",
@@ -187,15 +176,6 @@ TEST_F(ParameterPage, GetSequenceShowsTheReadersValuesAndButtonsNeedAConnection)
     Click(dlg, "parameterSetSettingsButton");
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(messages, QStringList({"Power: 0 - 150"}));
-    EXPECT_EQ(dlg.m_waitSetParams, 1);
-    // Disconnected, the buttons do nothing.
-    dlg.m_connected = dlg.m_waitSetParams = 0;
-    for (const char* button :
-         {"parameterDefaultButton", "parameterSetSettingsButton", "parameterGetSettingsButton"})
-        Click(dlg, button);
-    Expect({"powerBox=200"});
-    EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(messages.size() + dlg.m_waitSetParams + dlg.m_waitGetParams, 1);
 }
 
 // ---- the channel menu ----

@@ -1,5 +1,5 @@
-// The "Work Mode" page in a connected window: its requests and refusals, Default, the enabling of
-// its groups, and the Get and Set sequences against a reader with parameter memory.
+// The "Work Mode" page in a connected window on the simulated reader: its requests and refusals,
+// Default, and the Get and Set sequences, checked on the wire and in the operation list.
 #include "pagetest.h"
 
 #include "pages/cworkmode.h"
@@ -46,7 +46,7 @@ protected:
     CParameterReader* reader = nullptr;
 };
 
-TEST_F(WorkmodePage, StartValuesDefaultKeepingBaudRatesAndBorderIntervalAndNoActionUnconnected) {
+TEST_F(WorkmodePage, StartValuesAndDefaultKeepingBaudRatesAndBorderInterval) {
     const QStringList common = {"timerRadio:on",
                                 "triggerRadio:off",
                                 "timerGroup:enabled",
@@ -77,14 +77,6 @@ TEST_F(WorkmodePage, StartValuesDefaultKeepingBaudRatesAndBorderIntervalAndNoAct
                                 "rs232BaudList=57600bps", "rs485BaudList=19200bps",
                                 "rs232Group:enabled", "rs485Group:disabled"});
     EXPECT_TRUE(Sent().isEmpty() && messages.isEmpty());
-    // While not connected the buttons do nothing.
-    dlg.m_connected = dlg.m_waitGetMode = 0;
-    Set({"userCodeBox=99"});
-    for (const char* button : {"defaultButton", "getSettingsButton", "setSettingsButton"})
-        Click(dlg, button);
-    Expect({"userCodeBox=99"});
-    EXPECT_TRUE(Sent().isEmpty() && messages.isEmpty());
-    EXPECT_EQ(dlg.m_waitGetMode + dlg.m_waitSetMode, 0);
 }
 
 TEST_F(WorkmodePage, RequestsSendWhatTheControlsShowOrRefuse) {
@@ -143,66 +135,6 @@ TEST_F(WorkmodePage, RequestsSendWhatTheControlsShowOrRefuse) {
     }
 }
 
-TEST_F(WorkmodePage, SetStartDropsOtherOperationsAndKeepsTheRecordWhereNothingIsChosen) {
-    EnterDeviceSettings();
-    // A read-back that selected no radio, and an output typed that names none.
-    Page().m_readBack = {0, 15, 1, 1, 10, 1, 8, 12, 0, 0, 2, 10};
-    Page().ShowReadBack();
-    Set({"commModeList=RS-232"});
-    dlg.m_modeMasterSlave = 0, dlg.m_modeTimer = 1, dlg.m_modeTrigger = 1;
-    dlg.m_outRs232 = 0, dlg.m_outRs485 = 1, dlg.m_outWiegand = 1;
-    dlg.m_waitReadTag = dlg.m_waitMultiIdentify = dlg.m_waitGetParams = dlg.m_waitSetParams = 1;
-    dlg.ClosePortIfOpen();
-    Click(dlg, "setSettingsButton");
-    EXPECT_EQ(Sent(), QStringList({kWorkMode1}));
-    // The record as it was, this sequence waiting at its first step, the others dropped.
-    EXPECT_EQ((std::array{dlg.m_modeMasterSlave, dlg.m_modeTimer, dlg.m_modeTrigger, dlg.m_outRs232,
-                          dlg.m_outRs485, dlg.m_outWiegand, dlg.m_waitSetMode, dlg.m_setModeStep,
-                          dlg.m_waitGetMode + dlg.m_waitReadTag + dlg.m_waitMultiIdentify +
-                              dlg.m_waitGetParams + dlg.m_waitSetParams}),
-              (std::array{0, 1, 1, 0, 1, 1, 1, 1, 0}));
-    EXPECT_TRUE(dlg.m_serial.GetPortOpen());
-}
-
-TEST_F(WorkmodePage, RadiosEnableTheirGroupsAndTheClosedListOnlyAnOutputItNames) {
-    EnterDeviceSettings();
-    const std::pair<const char*, const char*> steps[] = {
-        {"masterSlaveRadio:on", "timerGroup:disabled;triggerGroup:disabled"},
-        {"triggerRadio:on", "timerGroup:disabled;triggerGroup:enabled"},
-        {"timerRadio:on", "timerGroup:enabled;triggerGroup:disabled"},
-        {"idBorderCheck:off", "idBorderIntervalBox:disabled"},
-        // Typed text that names no output changes nothing when the list closes.
-        {"commModeList=Wiegand ~", "rs485Group:enabled;wiegandGroup:disabled"},
-    };
-    for (const auto& [setting, expected] : steps) {
-        SCOPED_TRACE(setting);
-        Set({setting});
-        Page().OnCommModeCloseUp();
-        Expect(Settings(expected));
-    }
-}
-
-TEST_F(WorkmodePage, RequestsUseTheMembersWhileThePageHasNoControls) {
-    EnterDeviceSettings();
-    Set({"userCodeBox=42", "commModeList=RS232", "rs232BaudList=57600bps", "commModeList=Wiegand",
-         "triggerRadio:on", "triggerList=Trigger Off"});
-    Page().SendUserCode();
-    Click(dlg, "demonstrationButton");
-    ASSERT_FALSE(Page().HasWindow());
-    dlg.OpenPortIfClosed();
-    Sent();
-    for (auto send : {&CWorkmode::SendUserCode, &CWorkmode::SendCommMode, &CWorkmode::SendBaudRs232,
-                      &CWorkmode::SendTriggerMode})
-        (Page().*send)();
-    EXPECT_EQ(Sent(), QStringList({"A0 05 60 00 64 2A 6D", "A0 05 60 00 72 02 87", "A0 03 64 03 F6",
-                                   "A0 07 62 02 00 80 00 00 75"}));
-    Page().m_readBack = {3, 15, 1, 1, 10, 1, 8, 12, 9, 3, 2, 10};
-    Page().ShowReadBack();
-    EXPECT_EQ(std::pair(Page().m_workMode, Page().m_userCode), std::pair(2, 9));
-    Page().SendCommMode();
-    EXPECT_EQ(Sent(), QStringList({"A0 05 60 00 72 03 86"}));
-}
-
 // ---- whole sequences against the reader on the line ----
 
 TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
@@ -251,11 +183,7 @@ TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
         EXPECT_EQ(Lines(dlg), lines);
         const bool completed = message.isEmpty();
         EXPECT_EQ(messages, completed ? QStringList() : QStringList({message}));
-        EXPECT_EQ(dlg.m_waitSetMode, completed ? 0 : 1);
         EXPECT_EQ(dlg.m_serial.GetPortOpen(), !completed);
-        EXPECT_EQ(dlg.m_modeMasterSlave + dlg.m_modeTimer + dlg.m_modeTrigger + dlg.m_outRs232 +
-                      dlg.m_outRs485 + dlg.m_outWiegand,
-                  completed ? 0 : 2);
     }
     // The host keeps its own rate; the operator reconnects.
     EXPECT_EQ(dlg.m_serial.GetSettings(), QStringLiteral("9600,n,8,1"));
@@ -280,7 +208,7 @@ TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
     QStringList frames = {kStop};
     for (const auto& [memory, expected] : rows) {
         for (std::size_t i = 0; i < memory.size(); ++i)
-            reader->memory[addresses[i]] = memory[i];
+            reader->sim.Parameters().Store(addresses[i], memory[i]);
         Click(dlg, frames.isEmpty() ? "getSettingsButton" : "deviceSettingsButton");
         reader->Pump();
         EXPECT_EQ(Sent(),
@@ -289,49 +217,10 @@ TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
                                         "A0 04 61 00 72 89", "A0 05 63 02 00 7A 7C"}));
         frames.clear();
         EXPECT_EQ(Lines(dlg).last(), "Get Settings Successfully!!");
-        EXPECT_EQ(dlg.m_waitGetMode, 0);
         EXPECT_FALSE(dlg.m_serial.GetPortOpen());
         EXPECT_TRUE(messages.isEmpty());
         Expect(expected);
     }
-}
-
-// ---- against the simulated reader ----
-
-TEST_F(WindowTest, WorkModeSequencesRunAgainstTheSimulator) {
-    CReaderDlg dlg;
-    dlg.show();
-    ASSERT_TRUE(ConnectToSimulator(dlg));
-    CReaderSimulator& reader = SimulatedReader(dlg);
-    CParameterMemory& memory = reader.Parameters();
-    using M = CParameterMemory;
-    const auto waitForLine = [&](const QString& line) {
-        return WaitUntil([&] { return !Lines(dlg).isEmpty() && Lines(dlg).last() == line; });
-    };
-    for (auto [address, value] :
-         {std::pair(M::kWorkMode, 3), std::pair(M::kTriggerDelay, 30), std::pair(M::kCommMode, 2),
-          std::pair(M::kWiegandProtocol, 2), std::pair(M::kUserCode, 17)})
-        memory.Store(address, static_cast<std::uint8_t>(value));
-    Click(dlg, "deviceSettingsButton");
-    ASSERT_TRUE(waitForLine("Get Settings Successfully!!"));
-    ExpectControls(dlg, {"triggerRadio:on", "triggerGroup:enabled", "shutDownDelayBox=30",
-                         "commModeList=Wiegand", "wiegandGroup:enabled",
-                         "wiegandProtocolList=Wiegand34", "userCodeBox=17"});
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-
-    Operate(dlg,
-            {"timerRadio:on", "timerIntervalBox=40", "commModeList=RS485", "rs485BaudList=9600bps",
-             "userCodeBox=200", "idBorderCheck:on", "idBorderIntervalBox=5"});
-    Click(dlg, "setSettingsButton");
-    ASSERT_TRUE(waitForLine("Set Timer Mode Settings Successfully!"));
-    for (auto [address, value] :
-         {std::pair(M::kWorkMode, 2), std::pair(M::kTimerInterval, 40), std::pair(M::kCommMode, 1),
-          std::pair(M::kUserCode, 200), std::pair(M::kIdBorderFlag, 1),
-          std::pair(M::kIdBorderInterval, 5)})
-        EXPECT_EQ(memory.Value(address), value) << address;
-    EXPECT_EQ(reader.HostBaud(), 9600u);
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
 }
 
 } // namespace
