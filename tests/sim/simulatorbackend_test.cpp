@@ -40,26 +40,6 @@ struct Port {
     }
 };
 
-TEST(Backend, AnswersArriveAtEveryBaud) {
-    const struct {
-        qint32 baud;
-        TestBytes request, answer;
-    } rows[] = {
-        {115200, {0xA0, 0x02, 0xFE, 0x60}, {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}},
-        {9600, {0xA0, 0x02, 0xFE, 0x60}, {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}},
-        {38400, {0xA0, 0x02, 0x50, 0x0E}, {0xE4, 0x03, 0x50, 0x00, 0xC9}},
-        {115200, {0xA0, 0x02, 0x6A, 0xF4}, {0xE0, 0x04, 0x6A, 0x01, 0x02, 0xAF}},
-        {57600, Request(0x80, {0x04, 0x01, 0x02, 0x06}),
-         Answer(0xE0, 0x80, Concat({{0x04, 0x01, 0x02, 0x06}, DefaultTagId(0)}))},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(Hex(row.request));
-        Port port;
-        ASSERT_TRUE(port.Open(row.baud));
-        EXPECT_EQ(Hex(port.Exchange(row.request, row.answer.size())), Hex(row.answer));
-    }
-}
-
 TEST(Backend, StreamAndSplitAnswerArriveInSeveralEvents) {
     Port port;
     ASSERT_TRUE(port.Open());

@@ -157,18 +157,4 @@ TEST_F(WindowTest, RefusedConnectLogsTheFailureThenTimesOutWithTheCauseAndTheNex
     }
 }
 
-TEST_F(WindowTest, Com3At38400OpensTtyS2WithThoseSettingsAndSendsTheStop) {
-    CReaderDlg dlg;
-    dlg.m_serial.SetBackendFactory(
-        [](const QString& d) { return std::make_unique<CFakeBackend>(d); });
-    Choose(dlg, "portList", QStringLiteral("COM3"));
-    Choose(dlg, "baudList", QStringLiteral("38400"));
-    Click(dlg, "connectButton");
-    auto* backend = dynamic_cast<CFakeBackend*>(dlg.m_serial.Backend());
-    ASSERT_NE(backend, nullptr);
-    EXPECT_EQ(backend->m_device, QStringLiteral("/dev/ttyS2"));
-    EXPECT_EQ(backend->m_settings.baud, 38400);
-    EXPECT_EQ(backend->m_written, std::vector<QByteArray>({QByteArray("\xA0\x02\xFE\x60", 4)}));
-}
-
 } // namespace
