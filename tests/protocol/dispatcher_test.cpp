@@ -83,33 +83,14 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
     auto fast = [](std::uint8_t status) { return Answer(kDataHeader, 0x9C, {status}); };
     const Bytes identify = {0x01, 0xE2, 0x00, 0x30, 0x12, 0x34, 0x56,
                             0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x11};
-    const struct {
-        const char* name;
-        Flag flag;
-        Bytes answer;
-        Lines shown;
-        std::size_t sent = 0;
-        Flag also = nullptr;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; Flag flag; Bytes answer; Lines shown; std::size_t sent = 0; Flag also = nullptr; } rows[] = {
         {"AfterNoise", &S::m_waitHandshake, {0x00, 0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}, {}},
         {"HandshakeFailure", &S::m_waitHandshake, Ack(0x50, 1), {}},
-        {"SpoiledStopAnswer",
-         &S::m_waitHandshake,
-         Spoiled({0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}),
-         {}},
-        {"VersionUnsigned",
-         &S::m_waitVersion,
-         Answer(kDataHeader, 0x6A, {200, 255}),
-         {"Port Opened Successfully!", "Firmware Version: V200.255!", "call:KillConnectTimer",
-          "call:OnHandshakeDone"}},
-        {"Identify",
-         &S::m_waitIdentify,
-         BuildFrame(kDataHeader, 0x82, identify),
-         {"Read Tag Successfully!", "tag:E2 00 30 12 34 56 78 9A BC DE F0 11(Antenna1) \r\n"}},
-        {"ReadLowerCase",
-         &S::m_waitReadTag,
-         Answer(kDataHeader, 0x80, {0x04, 0x01, 0x02, 0x02, 0x12, 0x34, 0xAB, 0xCD}),
-         {"Tag Data Read Successfully!", "data:12 34 ab cd"}},
+        {"SpoiledStopAnswer", &S::m_waitHandshake, Spoiled({0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}), {}},
+        {"VersionUnsigned", &S::m_waitVersion, Answer(kDataHeader, 0x6A, {200, 255}), {"Port Opened Successfully!", "Firmware Version: V200.255!", "call:KillConnectTimer", "call:OnHandshakeDone"}},
+        {"Identify", &S::m_waitIdentify, BuildFrame(kDataHeader, 0x82, identify), {"Read Tag Successfully!", "tag:E2 00 30 12 34 56 78 9A BC DE F0 11(Antenna1) \r\n"}},
+        {"ReadLowerCase", &S::m_waitReadTag, Answer(kDataHeader, 0x80, {0x04, 0x01, 0x02, 0x02, 0x12, 0x34, 0xAB, 0xCD}), {"Tag Data Read Successfully!", "data:12 34 ab cd"}},
         {"LongestRead", &S::m_waitReadTag, LongRead(), {"Tag Data Read Successfully!", "data:"}},
         {"Write", &S::m_waitWriteTag, WriteAnswer(0), {"Tag Data Written Successfully!"}},
         {"CorruptWrite", &S::m_waitWriteTag, Spoiled(WriteAnswer(0)), {"call:OnWriteTag"}, 1},
@@ -125,20 +106,12 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
         {"NotAuthorized", &S::m_waitAuthorize, Ack(0x9A, 3), {"Failed to Authorize Tag!"}},
         {"LoginWrong", &S::m_waitLogin, login(0x79), {"box:Invalid Password!"}},
         {"Login", &S::m_waitLogin, login(0x78), {"Login Successfully!", "call:LoginSucceeded"}},
-        {"AuthOld",
-         &S::m_waitModifyAuthPwd,
-         block({2, 0, 0xBA, 0xAA, 0xBC}),
-         {"box:Invalid Password"}},
-        {"Fast",
-         &S::m_waitFastWriteId,
-         fast(0),
-         {"Tag ID Written Successfully!", "id:00 01 00 00 "}},
+        {"AuthOld", &S::m_waitModifyAuthPwd, block({2, 0, 0xBA, 0xAA, 0xBC}), {"box:Invalid Password"}},
+        {"Fast", &S::m_waitFastWriteId, fast(0), {"Tag ID Written Successfully!", "id:00 01 00 00 "}},
         {"FastFailed", &S::m_waitFastWriteId, fast(1), {"Failed to Write Tag ID!"}},
-        {"MasterSlaveMulti",
-         &S::m_waitMultiIdentify,
-         block({0x02, 0x00, 0x70, 0x01, 0x0F}),
-         {"box:Can't Identify Multiple Tags in Master-Slave Mode."}},
+        {"MasterSlaveMulti", &S::m_waitMultiIdentify, block({0x02, 0x00, 0x70, 0x01, 0x0F}), {"box:Can't Identify Multiple Tags in Master-Slave Mode."}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CReaderState st;
@@ -173,57 +146,27 @@ TEST_F(Dispatch, LateAnswersInFrontAreDroppedButNoiseIsNot) {
             all.insert(all.end(), p.begin(), p.end());
         return all;
     };
-    const struct {
-        const char* name;
-        Flag flag;
-        std::vector<Bytes> events;
-        Lines shown;
-        std::size_t sent;
-        int step = 1;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; Flag flag; std::vector<Bytes> events; Lines shown; std::size_t sent; int step = 1; } rows[] = {
         // A second answer to the work mode read in front of the trigger mode read's answer.
         {"StaleReadBeforeAwaitedRead", &S::m_waitGetMode, {modeRead, triggerRead}, {}, 1, 2},
-        {"StaleAckBeforeDataAnswer",
-         &S::m_waitReadTag,
-         {join({Ack(0x60), readAnswer})},
-         {"Tag Data Read Successfully!", "data:12 34"},
-         0},
-        {"TwoStaleFrames",
-         &S::m_waitIdentify,
-         {join({stop, Ack(0x60), identify})},
-         {"Read Tag Successfully!", "tag:01 02 03 04 05 06 07 08 09 0A 0B 0C(Antenna1) \r\n"},
-         0},
+        {"StaleAckBeforeDataAnswer", &S::m_waitReadTag, {join({Ack(0x60), readAnswer})}, {"Tag Data Read Successfully!", "data:12 34"}, 0},
+        {"TwoStaleFrames", &S::m_waitIdentify, {join({stop, Ack(0x60), identify})}, {"Read Tag Successfully!", "tag:01 02 03 04 05 06 07 08 09 0A 0B 0C(Antenna1) \r\n"}, 0},
         // Five bytes of another answer are not yet a failed attempt.
-        {"StaleSplitAcrossEvents",
-         &S::m_waitInitTag,
-         {Bytes(stop.begin(), stop.begin() + 5), join({{stop.back()}, Ack(0x99)})},
-         {"Tag Initialized Successfully!"},
-         0},
+        {"StaleSplitAcrossEvents", &S::m_waitInitTag, {Bytes(stop.begin(), stop.begin() + 5), join({{stop.back()}, Ack(0x99)})}, {"Tag Initialized Successfully!"}, 0},
         {"StaleThenAwaitedInOneEvent", &S::m_waitGetMode, {join({stop, modeRead})}, {}, 1},
-        {"StaleAckThenOwnFailureRetries",
-         &S::m_waitReadTag,
-         {join({Ack(0x60), Ack(0x80, 1)})},
-         {"call:OnReadTag"},
-         1},
+        {"StaleAckThenOwnFailureRetries", &S::m_waitReadTag, {join({Ack(0x60), Ack(0x80, 1)})}, {"call:OnReadTag"}, 1},
         // The stop's answer brings a request while a late answer is half in: its start is kept,
         // so its rest does not arrive as bytes that are no frame.
-        {"LateAnswerHalfInWhenARequestGoes",
-         &S::m_waitHandshake,
-         {join({stop, Bytes(modeRead.begin(), modeRead.begin() + 2)}),
-          join({Bytes(modeRead.begin() + 2, modeRead.end()), Ack(0x50)})},
-         {"call:KillConnectTimer", "call:StartConnectTimer"},
-         2},
+        {"LateAnswerHalfInWhenARequestGoes", &S::m_waitHandshake, {join({stop, Bytes(modeRead.begin(), modeRead.begin() + 2)}), join({Bytes(modeRead.begin() + 2, modeRead.end()), Ack(0x50)})}, {"call:KillConnectTimer", "call:StartConnectTimer"}, 2},
         {"NoiseBeforeAwaited", &S::m_waitGetMode, {join({{0x5A, 0x00, 0x13}, modeRead})}, {}, 0},
         // An answer is the awaited one only when both address bytes and the byte count match.
         {"BlockReadOfAnotherLowAddress", &S::m_waitGetMode, {block({2, 0, 0x71, 2, 0x25})}, {}, 0},
         {"SingleReadOfAnotherLowAddress", &S::m_waitGetMode, {one({0x85, 0x0A})}, {}, 0, 3},
         {"ParameterReadOfAnotherLowAddress", &S::m_waitGetParams, {one({0x66, 200})}, {}, 0},
-        {"AuthorizationReadOfThreeBytes",
-         &S::m_waitModifyAuthPwd,
-         {block({3, 0, 0xBA, 0xAA, 0xBB, 0})},
-         {},
-         0},
+        {"AuthorizationReadOfThreeBytes", &S::m_waitModifyAuthPwd, {block({3, 0, 0xBA, 0xAA, 0xBB, 0})}, {}, 0},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CReaderState st;
@@ -239,23 +182,18 @@ TEST_F(Dispatch, LateAnswersInFrontAreDroppedButNoiseIsNot) {
 
 // Ten attempts in all (a corrupt read answer counts two), then the operation is dropped silently.
 TEST_F(Dispatch, RetriesEndAfterTenAttempts) {
-    const struct {
-        Flag flag;
-        Bytes failure;
-        const char* resend;
-        int attemptsPerAnswer = 1;
-        int closes = 1;
-    } rows[] = {
+    // clang-format off
+    const struct { Flag flag; Bytes failure; const char* resend; int attemptsPerAnswer = 1; int closes = 1; } rows[] = {
         {&S::m_waitIdentify, Ack(0x82, 1), "OnIdentifyTag", 1, 0},
         {&S::m_waitReadTag, Ack(0x80, 1), "OnReadTag"},
-        {&S::m_waitReadTag,
-         Spoiled(Answer(kDataHeader, 0x80, {0x04, 0x01, 0x02, 0x01, 0x12, 0x34})), "OnReadTag", 2},
+        {&S::m_waitReadTag, Spoiled(Answer(kDataHeader, 0x80, {0x04, 0x01, 0x02, 0x01, 0x12, 0x34})), "OnReadTag", 2},
         {&S::m_waitWriteTag, Ack(0x81, 1), "OnWriteTag"},
         {&S::m_waitWriteTag, WriteAnswer(5), "OnWriteTag"},
         {&S::m_waitInitTag, Ack(0x99, 1), "OnInitialize"},
         {&S::m_waitLockTag, Ack(0x87, 1), "OnLock"},
         {&S::m_waitDestroyTag, Ack(0x86, 1), "OnDestroy"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.resend + std::to_string(row.failure.size()));
         CReaderState st;
@@ -344,28 +282,18 @@ TEST_F(MultiTag, RecordsWithTheLastAckStartTheStreamAndBadOnesAreCounted) {
 
 TEST_F(Dispatch, SetModeAcknowledgementsBringTheNextRequest) {
     using R = WorkmodeRequest;
+    // clang-format off
     const struct {
         Flag mode, output; // output nullptr: none recorded
         std::vector<R> requests;
         const char* line;
     } rows[] = {
-        {&S::m_modeMasterSlave,
-         &S::m_outRs485,
-         {R::SendBaudRs485, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag,
-          R::SendIdBorderInterval},
-         "Set Master-Slave Mode Settings Successfully!"},
-        {&S::m_modeTimer,
-         &S::m_outRs232,
-         {R::SendTimerInterval, R::SendBaudRs232, R::SendUserCode, R::SendCommMode,
-          R::SendIdBorderFlag, R::SendIdBorderInterval},
-         "Set Timer Mode Settings Successfully!"},
-        {&S::m_modeTrigger,
-         &S::m_outWiegand,
-         {R::SendTriggerMode, R::SendShutDownDelay, R::SendWiegandSettings, R::SendUserCode,
-          R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval},
-         "Set Trigger Mode Settings Successfully!"},
+        {&S::m_modeMasterSlave, &S::m_outRs485, {R::SendBaudRs485, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval}, "Set Master-Slave Mode Settings Successfully!"},
+        {&S::m_modeTimer, &S::m_outRs232, {R::SendTimerInterval, R::SendBaudRs232, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval}, "Set Timer Mode Settings Successfully!"},
+        {&S::m_modeTrigger, &S::m_outWiegand, {R::SendTriggerMode, R::SendShutDownDelay, R::SendWiegandSettings, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval}, "Set Trigger Mode Settings Successfully!"},
         {&S::m_modeTimer, nullptr, {}, nullptr},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.requests.size());
         CReaderState st;

@@ -104,10 +104,8 @@ TEST(SimTool, SessionOnThePseudoTerminal) {
 
 TEST(SimTool, OptionsChangeTheAnswers) {
     const TestBytes stop = {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E};
-    const struct {
-        QStringList arguments;
-        TestBytes request, answer;
-    } rows[] = {
+    // clang-format off
+    const struct { QStringList arguments; TestBytes request, answer; } rows[] = {
         {{"--version", "4.5"}, Request(0x6A), Answer(0xE0, 0x6A, {4, 5})},
         {{"--param", "71=37"}, Request(0x61, {0x00, 0x71}), Answer(0xE0, 0x61, {0x00, 0x71, 37})},
         {{"--tags", "0"}, Request(0x82, {0x04}), Status(0x82, 0x01)},
@@ -116,6 +114,7 @@ TEST(SimTool, OptionsChangeTheAnswers) {
         {{"--fault", "silence@6A"}, Request(0xFE), stop},
         {{"--fault", "split:pieces=2,gap-us=20000"}, Request(0xFE), stop},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());
         ToolRun tool(row.arguments);
@@ -136,11 +135,8 @@ TEST(SimTool, SilenceRecoversAndVanishHangsUpAndEnds) {
 }
 
 TEST(SimTool, CommandLineErrorsAndHelp) {
-    const struct {
-        QStringList arguments;
-        int exitCode;
-        const char* mentions;
-    } rows[] = {
+    // clang-format off
+    const struct { QStringList arguments; int exitCode; const char* mentions; } rows[] = {
         {{"--help"}, 0, "vanish"},
         {{"--colour"}, 2, "unknown option"},
         {{"--fault", "melt"}, 2, "unknown fault kind"},
@@ -148,6 +144,7 @@ TEST(SimTool, CommandLineErrorsAndHelp) {
         {{"--param", "71"}, 2, "--param"},
         {{"--antennas", "5"}, 2, "--antennas"},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());
         QProcess process;

@@ -83,6 +83,7 @@ TEST_F(ParameterPage, OpeningReadsThePowerAndDefaultLeavesFixedFrequencyForTheFa
 TEST_F(ParameterPage, RequestsSendWhatTheControlsShowOrRefuse) {
     using P = CParameter;
     const auto power = &P::SendPower, antennas = &P::SendAntennas, fixed = &P::SendFixedChannel;
+    // clang-format off
     const QString kPower = "Power: 0 - 150", fixedOn = "fixedFrequencyRadio:on;";
     // Settings (';' between them) made after Default; a null frame: nothing is sent.
     const std::tuple<QString, void (CParameter::*)(), const char*, QString> rows[] = {
@@ -101,12 +102,10 @@ TEST_F(ParameterPage, RequestsSendWhatTheControlsShowOrRefuse) {
         // Hopping writes 0 whatever the list shows.
         {fixedOn + "hoppingFrequencyRadio:on", fixed, "A0 05 60 00 90 00 6B", {}},
         // With a fixed channel the disabled checks still give the mask.
-        {"freq8Check:on;freq9Check:on;freq49Check:on;" + fixedOn,
-         &P::SendChannelMask,
-         "A0 0C 62 07 00 92 81 05 10 40 00 01 03 7F",
-         {}},
+        {"freq8Check:on;freq9Check:on;freq49Check:on;" + fixedOn, &P::SendChannelMask, "A0 0C 62 07 00 92 81 05 10 40 00 01 03 7F", {}},
         {"multiTagRadio:on", &P::SendReadTagMode, "A0 05 60 00 87 01 73", {}},
     };
+    // clang-format on
     for (const auto& [settings, send, frame, message] : rows) {
         SCOPED_TRACE(settings.toStdString());
         Click(dlg, "parameterDefaultButton");
@@ -232,6 +231,7 @@ TEST_F(ChannelMenu, OpensOnceOverAChannelWithItsChineseCommands) {
 TEST_F(ChannelMenu, OpensOnlyStrictlyInsideTheFrequencyBand) {
     auto* band = Control<QGroupBox>(dlg, "frequencyBandGroup");
     const int w = band->width(), h = band->height();
+    // clang-format off
     const QPoint pastRight = band->mapTo(page.Window(), QPoint(w, h / 2));
     const std::tuple<const char*, QWidget*, QPoint, bool> rows[] = {
         {"powerBox", Control(dlg, "powerBox"), {}, false},
@@ -242,6 +242,7 @@ TEST_F(ChannelMenu, OpensOnlyStrictlyInsideTheFrequencyBand) {
         {"pastTheRightEdge", page.Window(), pastRight, false},
         {"bandTitle", band, {w / 2, 3}, true},
     };
+    // clang-format on
     for (const auto& [name, widget, pos, opens] : rows) {
         QMenu* menu = RightClick(widget, pos);
         EXPECT_EQ(menu != nullptr, opens) << name;

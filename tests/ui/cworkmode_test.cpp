@@ -84,6 +84,7 @@ TEST_F(WorkmodePage, RequestsSendWhatTheControlsShowOrRefuse) {
     const auto timer = &W::SendTimerInterval, delay = &W::SendShutDownDelay,
                border = &W::SendIdBorderInterval, wiegand = &W::SendWiegandSettings,
                user = &W::SendUserCode, trig = &W::SendTriggerMode, rs232 = &W::SendBaudRs232;
+    // clang-format off
     const QString kTimer = "Interval: 1 -100!", kDelay = "Shut Down Delay: 0 - 240",
                   kBorder = "Interval of ID Border Upon Different: 1 - 255",
                   kWidth = "Pulse Width: 0 - 255", kUser = "User Code: 0 - 255",
@@ -99,30 +100,24 @@ TEST_F(WorkmodePage, RequestsSendWhatTheControlsShowOrRefuse) {
         {"triggerRadio:on;shutDownDelayBox=240", delay, "A0 05 60 00 84 F0 87", {}},
         {"triggerRadio:on;shutDownDelayBox=241", delay, nullptr, kDelay},
         // With the check box cleared the interval is written as 0, whatever the box holds.
-        {"idBorderCheck:on;idBorderIntervalBox=999;idBorderCheck:off",
-         border,
-         "A0 05 60 00 7A 00 81",
-         {}},
+        {"idBorderCheck:on;idBorderIntervalBox=999;idBorderCheck:off", border, "A0 05 60 00 7A 00 81", {}},
         {"idBorderCheck:on;idBorderIntervalBox=255", border, "A0 05 60 00 7A FF 82", {}},
         {"idBorderCheck:on;idBorderIntervalBox=0", border, nullptr, kBorder},
         {"idBorderCheck:on;idBorderIntervalBox=256", border, nullptr, kBorder},
-        {"commModeList=RS485;rs485BaudList=38400bps;commModeList=RS232;rs232BaudList=115200bps",
-         rs232,
-         "A0 03 64 04 F5",
-         {}},
+        {"commModeList=RS485;rs485BaudList=38400bps;commModeList=RS232;rs232BaudList=115200bps", rs232, "A0 03 64 04 F5", {}},
         {"rs232BaudList=115200~", rs232, "A0 03 64 00 F9", {}},
         {"commModeList=Wiegand;pulseWidthBox=255", wiegand, "A0 08 62 03 00 73 01 FF 0C 74", {}},
         {"commModeList=Wiegand;pulseWidthBox=0", wiegand, nullptr, kWidth},
         {"commModeList=Wiegand;pulseCycleBox=0", wiegand, nullptr, "Pulse Cycle: 0 - 255"},
         // The transfer stops at the cycle box, so the width box after it is not read.
-        {"commModeList=Wiegand;pulseCycleBox=x;pulseWidthBox=0", wiegand,
-         "A0 08 62 03 00 73 01 08 0C 6B", kNotInteger},
+        {"commModeList=Wiegand;pulseCycleBox=x;pulseWidthBox=0", wiegand, "A0 08 62 03 00 73 01 08 0C 6B", kNotInteger},
         {"commModeList=Wiegand;wiegandProtocolList=Wiegand99", wiegand, nullptr, kProtocol},
         {"userCodeBox=255", user, "A0 05 60 00 64 FF 98", {}},
         {"userCodeBox=256", user, nullptr, kUser},
         {"userCodeBox=abc", user, "A0 05 60 00 64 00 97", kNotInteger},
         {"commModeList=USB", &W::SendCommMode, "A0 05 60 00 72 00 89", {}},
     };
+    // clang-format on
     EnterDeviceSettings();
     for (const auto& [settings, send, frame, message] : rows) {
         SCOPED_TRACE(settings);
@@ -138,35 +133,19 @@ TEST_F(WorkmodePage, RequestsSendWhatTheControlsShowOrRefuse) {
 // ---- whole sequences against the reader on the line ----
 
 TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
+    // clang-format off
     const std::tuple<const char*, QStringList, QStringList, QString> rows[] = {
         // Settings after Default, frames written, lines logged, and a refusal that stops it.
-        {"commModeList=RS232;idBorderCheck:on;idBorderIntervalBox=30",
-         {kWorkMode2, "A0 05 60 00 71 0F 7B", "A0 03 64 00 F9", kUserCode0, "A0 05 60 00 72 03 86",
-          "A0 05 60 00 7B 01 7F", "A0 05 60 00 7A 1E 63"},
-         {"Set Timer Mode Settings Successfully!"},
-         {}},
-        {"triggerRadio:on;commModeList=Wiegand;wiegandProtocolList=Wiegand34",
-         {"A0 05 60 00 70 03 88", "A0 07 62 02 00 80 01 01 73", "A0 05 60 00 84 0A 6D",
-          "A0 08 62 03 00 73 02 08 0C 6A", kUserCode0, "A0 05 60 00 72 02 87", kBorderOff,
-          kBorderInterval0},
-         {"Set Trigger Mode Settings Successfully!"},
-         {}},
+        {"commModeList=RS232;idBorderCheck:on;idBorderIntervalBox=30", {kWorkMode2, "A0 05 60 00 71 0F 7B", "A0 03 64 00 F9", kUserCode0, "A0 05 60 00 72 03 86", "A0 05 60 00 7B 01 7F", "A0 05 60 00 7A 1E 63"}, {"Set Timer Mode Settings Successfully!"}, {}},
+        {"triggerRadio:on;commModeList=Wiegand;wiegandProtocolList=Wiegand34", {"A0 05 60 00 70 03 88", "A0 07 62 02 00 80 01 01 73", "A0 05 60 00 84 0A 6D", "A0 08 62 03 00 73 02 08 0C 6A", kUserCode0, "A0 05 60 00 72 02 87", kBorderOff, kBorderInterval0}, {"Set Trigger Mode Settings Successfully!"}, {}},
         // Master-slave sends no timer interval, so the one in its box is not checked.
-        {"timerIntervalBox=500;masterSlaveRadio:on;commModeList=RS485;rs485BaudList=38400bps",
-         {kWorkMode1, "A0 03 64 02 F7", kUserCode0, "A0 05 60 00 72 01 88", kBorderOff,
-          kBorderInterval0},
-         {"Set Master-Slave Mode Settings Successfully!",
-          "The reader now uses 38400 bit/s: press Disconnect, choose 38400 in Baud Rate and "
-          "connect again."},
-         {}},
+        {"timerIntervalBox=500;masterSlaveRadio:on;commModeList=RS485;rs485BaudList=38400bps", {kWorkMode1, "A0 03 64 02 F7", kUserCode0, "A0 05 60 00 72 01 88", kBorderOff, kBorderInterval0}, {"Set Master-Slave Mode Settings Successfully!", "The reader now uses 38400 bit/s: press Disconnect, choose 38400 in Baud Rate and " "connect again."}, {}},
         // Range checks belong to the requests that send the values, not to the start.
         {"timerIntervalBox=0;userCodeBox=300", {kWorkMode2}, {}, "Interval: 1 -100!"},
         // A refusal after the reader switched its rate still tells how to reconnect.
-        {"masterSlaveRadio:on;commModeList=RS232;rs232BaudList=115200bps;userCodeBox=300",
-         {kWorkMode1, "A0 03 64 04 F5"},
-         {kNote115200},
-         "User Code: 0 - 255"},
+        {"masterSlaveRadio:on;commModeList=RS232;rs232BaudList=115200bps;userCodeBox=300", {kWorkMode1, "A0 03 64 04 F5"}, {kNote115200}, "User Code: 0 - 255"},
     };
+    // clang-format on
     EnterDeviceSettings();
     for (const auto& [settings, frames, lines, message] : rows) {
         SCOPED_TRACE(settings);
@@ -190,20 +169,14 @@ TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
 }
 
 TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
+    // clang-format off
     const std::uint8_t addresses[] = {0x70, 0x71, 0x80, 0x81, 0x84, 0x73,
                                       0x74, 0x75, 0x64, 0x72, 0x7B, 0x7A};
     const std::pair<std::array<std::uint8_t, 12>, QStringList> rows[] = {
-        {{3, 20, 1, 1, 30, 2, 9, 13, 7, 3, 1, 45},
-         {"triggerRadio:on", "triggerGroup:enabled", "timerIntervalBox=20", "shutDownDelayBox=30",
-          "triggerList=High-Level Trigger", "commModeList=RS232", "wiegandProtocolList=Wiegand34",
-          "pulseWidthBox=9", "pulseCycleBox=13", "userCodeBox=7", "idBorderIntervalBox=45",
-          "idBorderIntervalBox:enabled"}},
-        {{2, 100, 0, 0, 0, 3, 1, 255, 255, 2, 2, 0},
-         {"timerRadio:on", "timerIntervalBox=100", "triggerList=Trigger Off",
-          "commModeList=Wiegand", "wiegandGroup:enabled", "wiegandProtocolList=Wiegand32",
-          "pulseWidthBox=1", "pulseCycleBox=255", "userCodeBox=255", "idBorderCheck:off",
-          "idBorderIntervalBox=45"}},
+        {{3, 20, 1, 1, 30, 2, 9, 13, 7, 3, 1, 45}, {"triggerRadio:on", "triggerGroup:enabled", "timerIntervalBox=20", "shutDownDelayBox=30", "triggerList=High-Level Trigger", "commModeList=RS232", "wiegandProtocolList=Wiegand34", "pulseWidthBox=9", "pulseCycleBox=13", "userCodeBox=7", "idBorderIntervalBox=45", "idBorderIntervalBox:enabled"}},
+        {{2, 100, 0, 0, 0, 3, 1, 255, 255, 2, 2, 0}, {"timerRadio:on", "timerIntervalBox=100", "triggerList=Trigger Off", "commModeList=Wiegand", "wiegandGroup:enabled", "wiegandProtocolList=Wiegand32", "pulseWidthBox=1", "pulseCycleBox=255", "userCodeBox=255", "idBorderCheck:off", "idBorderIntervalBox=45"}},
     };
+    // clang-format on
     // Entering: the window's stop, then its Get; the page sends no read of its own.
     QStringList frames = {kStop};
     for (const auto& [memory, expected] : rows) {

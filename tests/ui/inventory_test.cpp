@@ -221,21 +221,15 @@ TEST(ReadRateHistory, FollowsAScriptedStream) {
         qint64 ms, reads;
         int distinct;
     };
-    const struct {
-        const char* name;
-        std::vector<Sample> samples;
-        std::vector<std::pair<double, int>> points;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; std::vector<Sample> samples; std::vector<std::pair<double, int>> points; } rows[] = {
         {"steady", {{0, 0, 0}, {1000, 677, 3}, {2000, 1354, 3}}, {{677, 3}, {677, 3}}},
         {"uneven ticks", {{0, 0, 0}, {500, 100, 1}, {2000, 400, 2}}, {{200, 1}, {200, 2}}},
         {"paused", {{0, 0, 0}, {1000, 300, 2}, {2000, 300, 2}}, {{300, 2}, {0, 2}}},
-        {"inventory cleared",
-         {{0, 0, 0}, {1000, 500, 5}, {2000, 10, 1}, {3000, 110, 2}},
-         {{500, 5}, {100, 2}}},
-        {"older than a minute",
-         {{0, 0, 0}, {5000, 50, 1}, {20000, 200, 1}, {70000, 700, 1}},
-         {{10, 1}, {10, 1}}},
+        {"inventory cleared", {{0, 0, 0}, {1000, 500, 5}, {2000, 10, 1}, {3000, 110, 2}}, {{500, 5}, {100, 2}}},
+        {"older than a minute", {{0, 0, 0}, {5000, 50, 1}, {20000, 200, 1}, {70000, 700, 1}}, {{10, 1}, {10, 1}}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CReadRateHistory history;
