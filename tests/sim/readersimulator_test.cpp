@@ -239,16 +239,4 @@ TEST(Faults, SplitNoiseAndVanish) {
     EXPECT_EQ(Hex(bench.Exchange(Request(0xFE))), Hex(kStopAnswer));
 }
 
-TEST(FaultPlan, UsesRunOutAndCommandFaultWinsOverGlobal) {
-    Bench bench;
-    bench.sim.Faults().Set(0x82, Kind(FaultKind::FailureStatus, 2));
-    bench.sim.Faults().SetGlobal(Kind(FaultKind::Silence));
-    EXPECT_EQ(Hex(bench.Exchange(Request(0x82, {0x04}))), "E4 03 82 01 96");
-    EXPECT_EQ(Hex(bench.Exchange(Request(0x82, {0x04}))), "E4 03 82 01 96");
-    EXPECT_TRUE(bench.Exchange(Request(0x82, {0x04})).empty()); // now the global silence
-    EXPECT_TRUE(bench.Exchange(Request(0x6A)).empty());
-    bench.sim.Faults().Clear();
-    EXPECT_EQ(bench.Exchange(Request(0x82, {0x04})).size(), 17u);
-}
-
 } // namespace

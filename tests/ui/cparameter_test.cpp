@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QGroupBox>
 #include <QMenu>
 #include <QRawFont>
 
@@ -226,29 +225,6 @@ TEST_F(ChannelMenu, OpensOnceOverAChannelWithItsChineseCommands) {
         EXPECT_TRUE(font.supportsCharacter(c)) << QString(c).toStdString();
     Close(menu);
     EXPECT_FALSE(Freq(7)->isChecked()) << "the press reached no check box";
-}
-
-TEST_F(ChannelMenu, OpensOnlyStrictlyInsideTheFrequencyBand) {
-    auto* band = Control<QGroupBox>(dlg, "frequencyBandGroup");
-    const int w = band->width(), h = band->height();
-    // clang-format off
-    const QPoint pastRight = band->mapTo(page.Window(), QPoint(w, h / 2));
-    const std::tuple<const char*, QWidget*, QPoint, bool> rows[] = {
-        {"powerBox", Control(dlg, "powerBox"), {}, false},
-        {"leftBorder", band, {0, h / 2}, false},
-        {"topBorder", band, {w / 2, 0}, false},
-        {"justInsideTopLeft", band, {1, 1}, true},
-        {"lastColumnAndRow", band, {w - 1, h - 1}, true},
-        {"pastTheRightEdge", page.Window(), pastRight, false},
-        {"bandTitle", band, {w / 2, 3}, true},
-    };
-    // clang-format on
-    for (const auto& [name, widget, pos, opens] : rows) {
-        QMenu* menu = RightClick(widget, pos);
-        EXPECT_EQ(menu != nullptr, opens) << name;
-        if (menu)
-            Close(menu);
-    }
 }
 
 TEST_F(ChannelMenu, CommandsSetTheHoppingSetOnlyWhenHoppingAndThePowerBoxHoldsANumber) {

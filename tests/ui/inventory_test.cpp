@@ -61,25 +61,6 @@ TEST(InventoryModel, CountsEachTagLineOnceAndNothingElse) {
     EXPECT_EQ(model.Rows()[0].lastMs - model.Rows()[0].firstMs, 20);
 }
 
-TEST(InventoryModel, ViewsLearnOfReadsOnlyAtAFlushAndOnlyWhileLive) {
-    CInventoryModel model;
-    int announced = 0;
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++announced; });
-    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&] { ++announced; });
-    const auto observe = [&] {
-        for (int i = 0; i < 100; ++i)
-            model.Observe(IdText(i % 2).toStdString(), 1, i);
-    };
-    observe();
-    EXPECT_EQ(announced + model.rowCount(), 0);
-    model.SetLive(true); // catches up at once, in one insertion
-    observe();
-    EXPECT_EQ(announced, 1); // the changes wait for the timer
-    ASSERT_TRUE(WaitUntil([&] { return !model.FlushPending(); }));
-    EXPECT_EQ(announced, 2);
-    EXPECT_EQ(model.data(model.index(0, CInventoryModel::ReadsColumn)).toLongLong(), 100);
-}
-
 TEST(InventoryModel, RateCoversTheRunFromItsFirstReadToItsLast) {
     CInventoryModel model;
     for (int i = 0; i <= 10; ++i)
