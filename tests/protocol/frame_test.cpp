@@ -31,6 +31,7 @@ TEST(Builders, KnownFrames) {
         {"trigger on", BuildTriggerMode(1), BuildParamWriteBlock(0x80, Bytes{1, 1})},
         {"read id border", BuildReadIdBorder(), BuildParamReadBlock(0x7A, 2)},
         {"read login pwd", BuildReadLoginPassword(), {0xA0, 0x05, 0x63, 0x04, 0x00, 0xC0, 0x34}},
+        {"read auth pwd", BuildReadAuthPassword(), {0xA0, 0x05, 0x63, 0x02, 0x00, 0xBA, 0x3C}},
         {"address high byte first", BuildParamRead(0x1234), BuildRequest(0x61, {0x12, 0x34})},
         {"identify", BuildIdentifySingle(), {0xA0, 0x03, 0x82, 0x04, 0xD7}},
         {"read EPC 2 6", BuildReadTag(1, 2, 6), BuildRequest(0x80, {0x04, 0x01, 0x02, 0x06})},
