@@ -246,29 +246,6 @@ protected:
     }
 };
 
-TEST_F(MultiTag, HundredRecordsAreEachShownOnceThenTheStreamStops) {
-    StartStream();
-    EXPECT_EQ(host.sent, (std::vector<Bytes>{BuildCommModeRs232(), BuildMultiStart()}));
-    EXPECT_EQ(host.workmodeReadBack[0], 2);
-    host.sent.clear();
-    Bytes stream;
-    for (int n = 0; n < 110; ++n)
-        for (std::uint8_t b : Records({n}))
-            stream.push_back(b);
-    for (std::size_t i = 0; i < stream.size(); i += 18) // records cut across events
-        host.Receive(Bytes(stream.begin() + i, stream.begin() + std::min(stream.size(), i + 18)));
-    ASSERT_EQ(host.tagLines.size(), 100u);
-    for (int n = 0; n < 100; ++n) {
-        char expected[96];
-        std::snprintf(expected, sizeof expected,
-                      "NO.%d: E2 00 00 00 00 00 00 00 00 00 00 %02X(Antenna1) \r\n", n, n);
-        EXPECT_EQ(host.tagLines[n], expected);
-    }
-    EXPECT_EQ(host.sent, std::vector<Bytes>{BuildStop()});
-    EXPECT_EQ(host.messages, Lines{"Exceed 100 Tags. Identifying Stopped!"});
-    EXPECT_EQ(host.Count("MultiStreamStopped"), 1);
-}
-
 TEST_F(MultiTag, RecordsWithTheLastAckStartTheStreamAndBadOnesAreCounted) {
     s.m_multiShown = 7; // left from an earlier stream: the numbering starts again
     StartStream(Records({0, 1, 2, 3}, 1, 2));
@@ -279,45 +256,6 @@ TEST_F(MultiTag, RecordsWithTheLastAckStartTheStreamAndBadOnesAreCounted) {
 }
 
 // ---- settings sequences ----
-
-TEST_F(Dispatch, SetModeAcknowledgementsBringTheNextRequest) {
-    using R = WorkmodeRequest;
-    // clang-format off
-    const struct {
-        Flag mode, output; // output nullptr: none recorded
-        std::vector<R> requests;
-        const char* line;
-    } rows[] = {
-        {&S::m_modeMasterSlave, &S::m_outRs485, {R::SendBaudRs485, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval}, "Set Master-Slave Mode Settings Successfully!"},
-        {&S::m_modeTimer, &S::m_outRs232, {R::SendTimerInterval, R::SendBaudRs232, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval}, "Set Timer Mode Settings Successfully!"},
-        {&S::m_modeTrigger, &S::m_outWiegand, {R::SendTriggerMode, R::SendShutDownDelay, R::SendWiegandSettings, R::SendUserCode, R::SendCommMode, R::SendIdBorderFlag, R::SendIdBorderInterval}, "Set Trigger Mode Settings Successfully!"},
-        {&S::m_modeTimer, nullptr, {}, nullptr},
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.requests.size());
-        CReaderState st;
-        CFakeHost h(st);
-        st.m_modeMasterSlave = st.m_modeTimer = st.m_outRs232 = st.m_outRs485 = 0;
-        st.m_waitSetMode = st.m_setModeStep = st.*row.mode = 1;
-        if (row.output)
-            st.*row.output = 1;
-        h.Receive(Ack(0x60, 1)); // a refusal changes nothing
-        EXPECT_EQ(st.m_setModeStep, 1);
-        st.ClearRx();
-        R last = R::SendWorkMode; // sent by the page
-        for (std::size_t i = 0; i <= row.requests.size(); ++i) {
-            h.Receive(Ack(last == R::SendTriggerMode || last == R::SendWiegandSettings ? 0x62
-                          : last == R::SendBaudRs232 || last == R::SendBaudRs485       ? 0x64
-                                                                                       : 0x60));
-            if (!h.workmodeRequests.empty())
-                last = h.workmodeRequests.back();
-        }
-        EXPECT_EQ(h.workmodeRequests, row.requests);
-        EXPECT_EQ(h.lines, row.line ? Lines{row.line} : Lines{});
-        EXPECT_EQ(st.m_waitSetMode + st.*row.mode, row.line ? 0 : 2);
-    }
-}
 
 TEST_F(Dispatch, GetChainsStoreEachAnswerAndShowThemAtTheEnd) {
     s.m_waitGetMode = s.m_getModeStep = 1;

@@ -47,20 +47,12 @@ protected:
 };
 
 TEST_F(WorkmodePage, StartValuesAndDefaultKeepingBaudRatesAndBorderInterval) {
-    const QStringList common = {"timerRadio:on",
-                                "triggerRadio:off",
-                                "timerGroup:enabled",
-                                "triggerGroup:disabled",
-                                "timerIntervalBox=15",
-                                "shutDownDelayBox=10",
-                                "userCodeBox=0",
-                                "pulseWidthBox=8",
-                                "pulseCycleBox=12",
-                                "idBorderCheck:off",
-                                "idBorderIntervalBox:disabled",
-                                "triggerList=High-Level Trigger",
-                                "wiegandProtocolList=Wiegand26",
-                                "wiegandGroup:disabled"};
+    const QStringList common = Settings(
+        "timerRadio:on;triggerRadio:off;timerGroup:enabled;triggerGroup:disabled;timerIntervalBox="
+        "15;"
+        "shutDownDelayBox=10;userCodeBox=0;pulseWidthBox=8;pulseCycleBox=12;idBorderCheck:off;"
+        "idBorderIntervalBox:disabled;triggerList=High-Level Trigger;wiegandProtocolList=Wiegand26;"
+        "wiegandGroup:disabled");
     EnterDeviceSettings();
     Expect(common + QStringList{"masterSlaveRadio:off", "idBorderIntervalBox=10",
                                 "commModeList=RS485", "rs232BaudList=9600bps",
