@@ -213,30 +213,4 @@ FaultSpec Kind(FaultKind kind, int uses = -1) {
     return {.kind = kind, .uses = uses};
 }
 
-TEST(Faults, SplitNoiseAndVanish) {
-    Bench bench;
-    bench.sim.Faults().Set(0x82, Kind(FaultKind::Split));
-    bench.sim.Faults().Set(0x50, Kind(FaultKind::Noise));
-    bench.sim.Receive(Request(0x82, {0x04}), 0);
-    auto out = bench.sim.TakeOutput(100 * kMs);
-    ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(Hex(Concat({out[0].bytes, out[1].bytes, out[2].bytes})), Hex(IdentifyTag0()));
-    EXPECT_EQ(out[1].dueMicros - out[0].dueMicros, 5000u);
-    EXPECT_EQ(out[2].dueMicros - out[1].dueMicros, 5000u);
-    bench.sim.Receive(Request(0x50), 100 * kMs);
-    out = bench.sim.TakeOutput(200 * kMs);
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0].kind, SimOutput::Kind::Noise);
-    EXPECT_EQ(out[0].bytes.size(), 5u);
-    EXPECT_EQ(Hex(out[1].bytes), "E4 03 50 00 C9");
-    bench.now = 200 * kMs;
-    bench.sim.Faults().SetGlobal(Kind(FaultKind::Vanish));
-    EXPECT_TRUE(bench.Exchange(Request(0xFE)).empty());
-    EXPECT_TRUE(bench.sim.HasVanished());
-    bench.sim.Faults().Clear();
-    EXPECT_TRUE(bench.Exchange(Request(0xFE)).empty()); // gone until it reappears
-    bench.sim.Reappear();
-    EXPECT_EQ(Hex(bench.Exchange(Request(0xFE))), Hex(kStopAnswer));
-}
-
 } // namespace

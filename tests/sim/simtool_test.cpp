@@ -1,5 +1,4 @@
 // tarnwick-sim end to end: start the tool, open the terminal it names, talk to it.
-#include "link/serialportbackend.h"
 #include "simtestframes.h"
 
 #include <QProcess>
@@ -47,8 +46,6 @@ public:
     const QString& Path() const { return m_path; }
     QProcess& Process() { return m_process; }
 
-    void CloseLine() { ::close(std::exchange(m_fd, -1)); }
-
     // Writes a request and reads until size bytes are in, the line hangs up or the wait runs out.
     TestBytes Exchange(const TestBytes& request, std::size_t size, int waitMs = kWaitMs) {
         TestBytes got;
@@ -78,29 +75,6 @@ private:
     int m_fd = -1;
     bool m_hungUp = false;
 };
-
-// One reader session on the terminal, then the serial-port back-end the program uses on it.
-TEST(SimTool, SessionOnThePseudoTerminal) {
-    ToolRun tool({});
-    ASSERT_TRUE(tool.IsOpen()) << tool.Path().toStdString();
-    EXPECT_EQ(Hex(tool.Exchange(Request(0x60, {0x00, 0x65, 0x64}), 5)), Hex(Status(0x60, 0)));
-    EXPECT_EQ(Hex(tool.Exchange(Request(0x80, {0x04, 0x01, 0x02, 0x06}), 20)),
-              Hex(Answer(0xE0, 0x80, Concat({{0x04, 0x01, 0x02, 0x06}, DefaultTagId(0)}))));
-    tool.CloseLine();
-
-    CSerialPortBackend port(tool.Path());
-    OpenFailure failure = OpenFailure::None;
-    QString text;
-    LineSettings settings;
-    settings.baud = 115200;
-    ASSERT_TRUE(port.Open(settings, &failure, &text)) << text.toStdString();
-    QByteArray received;
-    QObject::connect(&port, &ICommBackend::DataReady, [&] { received += port.ReadAll(); });
-    port.Write(QByteArray("\xA0\x02\x6A\xF4", 4));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() >= 6; }, kWaitMs));
-    EXPECT_EQ(Hex(TestBytes(received.begin(), received.end())), "E0 04 6A 01 02 AF");
-    port.Close();
-}
 
 TEST(SimTool, OptionsChangeTheAnswers) {
     const TestBytes stop = {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E};
