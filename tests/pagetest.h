@@ -209,3 +209,20 @@ inline bool ConnectToSimulator(CReaderDlg& dlg, const QString& baud = {}) {
 inline CReaderSimulator& SimulatedReader(CReaderDlg& dlg) {
     return qobject_cast<CSimulatorBackend*>(dlg.m_serial.Backend())->Simulator();
 }
+
+// A shown main window connected to an in-memory line of type Line, with the requests it sent and
+// the answers a test gives it.
+template <typename Line = CFakeBackend> class PageTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        line = ConnectToFakeLine<Line>(dlg);
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    }
+    QStringList Sent() { return TakeSent(*line); }
+    void Answer(const Bytes& bytes) { line->Deliver(Wire(bytes)); }
+
+    CReaderDlg dlg;
+    Line* line = nullptr;
+};

@@ -26,14 +26,8 @@ Bytes WorkModeAnswer(std::uint8_t mode) {
     return BuildFrame(kDataHeader, 0x63, Bytes{0x02, 0x00, 0x70, mode, 0x05});
 }
 
-class IdentifyPage : public WindowTest {
+class IdentifyPage : public PageTest<> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
     CIdentify& Page() { return dlg.IdentifyPage(); }
     QPlainTextEdit* DataBox() { return Control<QPlainTextEdit>(dlg, "identifyDataBox"); }
     // The box's text once it has taken the lines handed to it.
@@ -48,8 +42,6 @@ protected:
         EXPECT_FALSE(Enabled("identifyPauseButton"));
     }
     void ClickRadio(const char* name) { Operate(dlg, QString::fromLatin1(name) + ":on"); }
-    QStringList Sent() { return TakeSent(*line); }
-    void Answer(const Bytes& bytes) { line->Deliver(Wire(bytes)); }
     // Sends stream records first..last-1 in pieces of chunk bytes (CC 11, a tag ID of its own, the
     // antenna, the checksum of the fifteen bytes before it, a closing byte); returns their lines.
     QStringList StreamRecords(int first, int last, std::size_t chunk) {
@@ -78,9 +70,6 @@ protected:
             Answer(answer);
         EXPECT_EQ(Sent(), QStringList({kReadWorkMode, kCommModeRs232, kMultiStart}));
     }
-
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
 };
 
 // Lines are appended to the box, never by rebuilding it, and scrolled to.

@@ -18,24 +18,20 @@ const QString kNoFixed = "No Fixed Frequency Channel Selected! Choose a channel 
 const QString kSix = "01 04 10 40 00 01 02"; // channels 1, 11, 21, 31, 41 and 50
 
 // A connected window with the "Reader Parameters" tab open, on the simulated reader.
-class ParameterPage : public WindowTest {
+class ParameterPage : public PageTest<CParameterReader> {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        reader = ConnectToFakeLine<CParameterReader>(dlg);
-        dlg.OnDeviceSettings();
         dlg.resize(1200, 800); // the sheet's own minimum is smaller than the page
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-        reader->m_written.clear();
+        PageTest::SetUp();
+        dlg.OnDeviceSettings();
+        line->m_written.clear();
         dlg.Sheet().SetActivePage(1);
         ASSERT_TRUE(page.HasWindow());
         opening = Sent();
-        reader->answers.clear();
+        line->answers.clear();
         QCoreApplication::sendPostedEvents();
     }
 
-    QStringList Sent() { return TakeSent(*reader); }
     void Set(const QStringList& settings) { Operate(dlg, settings); }
     void Expect(const QStringList& expectations) { ExpectControls(dlg, expectations); }
     QCheckBox* Freq(int n) { return Control<QCheckBox>(dlg, QStringLiteral("freq%1Check").arg(n)); }
@@ -54,9 +50,7 @@ protected:
         return Sent();
     }
 
-    CReaderDlg dlg;
     CParameter& page = dlg.ParameterPage();
-    CParameterReader* reader = nullptr;
     QStringList opening;
 };
 
@@ -138,7 +132,7 @@ TEST_F(ParameterPage, FixedReadBackSelectsTheChannelAndKeepsTheChecks) {
 TEST_F(ParameterPage, SetSendsEachFrameAfterTheAcknowledgementBefore) {
     Click(dlg, "parameterDefaultButton");
     Click(dlg, "parameterSetSettingsButton");
-    reader->Pump();
+    line->Pump();
     EXPECT_EQ(
         Sent(),
         QStringList({"A0 05 60 00 65 87 0F", "A0 07 62 02 00 89 01 01 6A", "A0 05 60 00 90 00 6B",
@@ -148,20 +142,20 @@ TEST_F(ParameterPage, SetSendsEachFrameAfterTheAcknowledgementBefore) {
 }
 
 TEST_F(ParameterPage, GetSequenceShowsTheReadersValues) {
-    reader->Store({{0x65, 200},
-                   {0x90, 0},
-                   {0x92, 0x01},
-                   {0x93, 0},
-                   {0x94, 0},
-                   {0x95, 0},
-                   {0x96, 0},
-                   {0x97, 0},
-                   {0x98, 0xFF},
-                   {0x89, 4},
-                   {0x8A, 0x0A},
-                   {0x87, 1}});
+    line->Store({{0x65, 200},
+                 {0x90, 0},
+                 {0x92, 0x01},
+                 {0x93, 0},
+                 {0x94, 0},
+                 {0x95, 0},
+                 {0x96, 0},
+                 {0x97, 0},
+                 {0x98, 0xFF},
+                 {0x89, 4},
+                 {0x8A, 0x0A},
+                 {0x87, 1}});
     Click(dlg, "parameterGetSettingsButton");
-    reader->Pump();
+    line->Pump();
     EXPECT_EQ(Sent(), QStringList({"A0 04 61 00 65 96", "A0 04 61 00 90 6B", "A0 05 63 07 00 92 5F",
                                    "A0 05 63 02 00 89 6D", "A0 04 61 00 87 74"}));
     EXPECT_EQ(Lines(dlg).last(), QStringLiteral("Get Settings Successfully!"));

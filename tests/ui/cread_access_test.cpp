@@ -24,13 +24,10 @@ QByteArray Status(std::uint8_t command, std::uint8_t status) {
     return AnswerFrame(kStatusHeader, command, {status});
 }
 
-class AccessFunctions : public WindowTest {
+class AccessFunctions : public PageTest<> {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+        PageTest::SetUp();
         dlg.Sheet().SetActivePage(1);
         Menu()->setChecked(true);
         Sent();
@@ -40,7 +37,6 @@ protected:
         WindowTest::TearDown();
     }
     QAction* Menu() { return dlg.findChild<QAction*>("showPasswordFunctionsAction"); }
-    QStringList Sent() { return TakeSent(*line); }
     // The next dialogs get these texts and OK; one that refuses to close is cancelled.
     void Type(const QStringList& texts) {
         SetDialogRunner([this, texts](QDialog& dialog) {
@@ -68,8 +64,6 @@ protected:
         dlg.OnClearOperationList();
     }
 
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
     QStringList captions;
 };
 

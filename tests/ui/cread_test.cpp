@@ -11,19 +11,14 @@ const QStringList kStartValues = {"readSectionList=EPC",  "readAddressBox=2",   
                                   "writeSectionList=EPC", "writeAddressBox=2",  "writeDataBox=1234",
                                   "lockList=LOCK EPC",    "destroyPasswordBox="};
 
-class TagOperationPage : public WindowTest {
+class TagOperationPage : public PageTest<> {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
+        PageTest::SetUp();
         dlg.Sheet().SetActivePage(1);
     }
     CRead& Page() { return dlg.ReadPage(); }
-    QStringList Sent() { return TakeSent(*line); }
     void Enter(const QStringList& settings) { Operate(dlg, settings); }
-
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
 };
 
 // Each activation sends the stop, shows the start values and empties the read data; letters

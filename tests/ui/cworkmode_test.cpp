@@ -21,29 +21,17 @@ QStringList Settings(const QString& joined) {
     return joined.split(';', Qt::SkipEmptyParts);
 }
 
-class WorkmodePage : public WindowTest {
+class WorkmodePage : public PageTest<CParameterReader> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        reader = ConnectToFakeLine<CParameterReader>(dlg);
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-        reader->m_written.clear();
-    }
-
     CWorkmode& Page() { return dlg.WorkmodePage(); }
     // Device Settings in the connected window; what the entry sent and its answers are dropped.
     void EnterDeviceSettings() {
         Click(dlg, "deviceSettingsButton");
-        reader->m_written.clear();
-        reader->answers.clear();
+        line->m_written.clear();
+        line->answers.clear();
     }
-    QStringList Sent() { return TakeSent(*reader); }
     void Set(const QStringList& settings) { Operate(dlg, settings); }
     void Expect(const QStringList& expectations) { ExpectControls(dlg, expectations); }
-
-    CReaderDlg dlg;
-    CParameterReader* reader = nullptr;
 };
 
 TEST_F(WorkmodePage, StartValuesAndDefaultKeepingBaudRatesAndBorderInterval) {
@@ -146,10 +134,10 @@ TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
         messages.clear();
         Set(Settings(settings));
         Click(dlg, "setSettingsButton");
-        reader->Pump();
+        line->Pump();
         // A stray byte after the end (or after a refusal) must not move the sequence on.
-        reader->Deliver(QByteArray(1, '\0'));
-        reader->Pump();
+        line->Deliver(QByteArray(1, '\0'));
+        line->Pump();
         EXPECT_EQ(Sent(), frames);
         EXPECT_EQ(Lines(dlg), lines);
         const bool completed = message.isEmpty();
@@ -173,9 +161,9 @@ TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
     QStringList frames = {kStop};
     for (const auto& [memory, expected] : rows) {
         for (std::size_t i = 0; i < memory.size(); ++i)
-            reader->sim.Parameters().Store(addresses[i], memory[i]);
+            line->sim.Parameters().Store(addresses[i], memory[i]);
         Click(dlg, frames.isEmpty() ? "getSettingsButton" : "deviceSettingsButton");
-        reader->Pump();
+        line->Pump();
         EXPECT_EQ(Sent(),
                   frames + QStringList({kReadWorkMode, "A0 05 63 02 00 80 76", "A0 04 61 00 84 77",
                                         "A0 05 63 03 00 73 82", "A0 04 61 00 64 97",

@@ -87,14 +87,8 @@ TEST(InventoryModel, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
     EXPECT_EQ(CsvRecord({"1", "x\"y", ""}), QStringLiteral("1,\"x\"\"y\",\r\n"));
 }
 
-class InventoryWindow : public WindowTest {
+class InventoryWindow : public PageTest<> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
     void TearDown() override {
         SetSaveFileChooser({});
         WindowTest::TearDown();
@@ -104,7 +98,6 @@ protected:
         ASSERT_NE(dlg.InventoryWindow(), nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.InventoryWindow()));
     }
-    void Answer(const Bytes& bytes) { line->Deliver(Wire(bytes)); }
     // Multiple Tags, Identify Tag, and the start chain answered up to the first record.
     void StartStream() {
         dlg.IdentifyPage().OnMultipleTags();
@@ -113,8 +106,6 @@ protected:
         Answer({0xE4, 0x03, 0x60, 0x00, 0xB9});
         Answer({0xE4, 0x03, 0x65, 0x00, 0xB4});
     }
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
 };
 
 TEST_F(InventoryWindow, TheProgramDoesTheSameWithTheWindowOpenOrClosed) {
