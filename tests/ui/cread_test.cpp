@@ -151,6 +151,26 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShow) {
     EXPECT_TRUE(Sent().isEmpty());
 }
 
+// A new operation has ten attempts of its own, and the one it replaced is no longer awaited.
+TEST_F(TagOperationPage, ANewOperationStartsAfreshAndDropsTheOneBefore) {
+    const QByteArray failed = AnswerFrame(kStatusHeader, 0x80, {0x01});
+    Enter({"destroyPasswordBox=01020304"});
+    Click(dlg, "destroyButton");
+    Click(dlg, "readTagButton");
+    for (int i = 0; i < 5; ++i)
+        line->Deliver(failed);
+    Click(dlg, "readTagButton");
+    Sent();
+    for (int i = 0; i < 9; ++i)
+        line->Deliver(failed);
+    EXPECT_EQ(Sent().size(), 9);
+    line->Deliver(AnswerFrame(kDataHeader, 0x80, {0x00, 0x01, 0x02, 0x01, 0x12, 0x34}));
+    dlg.OpenPortIfClosed();
+    line->Deliver(AnswerFrame(kStatusHeader, 0x86, {0x01})); // the Destroy's late failure
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(Lines(dlg), QStringList({"Tag Data Read Successfully!"}));
+}
+
 TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     Enter({"writeSectionList=User", "writeAddressBox=5", "writeDataBox=C0DE", "lockList=LOCK ALL",
            "destroyPasswordBox=0A0B0C0D"});
