@@ -209,8 +209,4 @@ TEST(Reader, FindsRequestsInTheByteStream) {
     }
 }
 
-FaultSpec Kind(FaultKind kind, int uses = -1) {
-    return {.kind = kind, .uses = uses};
-}
-
 } // namespace
