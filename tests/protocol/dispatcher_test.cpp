@@ -285,20 +285,4 @@ TEST_F(Dispatch, GetChainsStoreEachAnswerAndShowThemAtTheEnd) {
                                   "call:WorkmodeShowReadBack", "call:ParameterShowReadBack"}));
 }
 
-TEST_F(Dispatch, ParameterSetAndLoginChangeLogTheirEnd) {
-    s.m_waitSetParams = s.m_setParamStep = 1;
-    for (std::uint8_t ack : {0x60, 0x62, 0x60, 0x62, 0x60})
-        host.Receive(Ack(ack));
-    EXPECT_EQ(host.parameterRequests.size(), 4u);
-    s.m_waitModifyLoginPwd = 1;
-    s.m_oldLoginPwd = {1, 2, 3, 4};
-    s.m_newLoginPwd = {5, 6, 7, 8};
-    host.Receive(block({0x04, 0x00, 0xC0, 1, 2, 3, 4}));
-    EXPECT_EQ(host.sent.back(), BuildRequest(0x62, {0x04, 0x00, 0xC0, 5, 6, 7, 8}));
-    host.Receive(Ack(0x62, 1));
-    EXPECT_EQ(host.lines,
-              (Lines{"Set Settings Successfully!", "Failed to Modify Login Password!"}));
-    EXPECT_EQ(s.m_waitModifyLoginPwd, 0);
-}
-
 } // namespace

@@ -156,6 +156,8 @@ TEST_F(AccessFunctions, AccessChainsSendTheirRequestsAndEndWithTheResult) {
         {"authorizeButton", {}, {Status(0x9A, 0x00)}, {kAuthorize}, "Tag Authorized Successfully!", nullptr},
         {kModifyLogin, {"AA BB CC DD", "11223344", "11 22 33 44"}, {storedLogin, Status(0x62, 0x00)},
          {kReadLoginPassword, kWriteLogin}, "Login Password Modified Successfully!", nullptr},
+        {kModifyLogin, {"AABBCCDD", "11223344", "11223344"}, {storedLogin, Status(0x62, 0x01)},
+         {kReadLoginPassword, kWriteLogin}, "Failed to Modify Login Password!", nullptr},
         {kModifyLogin, {"AABBCCDE", "11223344", "11223344"}, {storedLogin},
          {kReadLoginPassword}, nullptr, "Invalid Password!"},
         {kModifyAuth, {"0000", "1234", "12 34"}, {storedAuth, Status(0x9B, 0x00)},
@@ -182,7 +184,7 @@ TEST_F(AccessFunctions, AccessChainsSendTheirRequestsAndEndWithTheResult) {
         EXPECT_EQ(Lines(dlg), row.line ? QStringList({row.line}) : QStringList());
         EXPECT_EQ(messages, row.message ? QStringList({row.message}) : QStringList());
     }
-    EXPECT_EQ(captions, QStringList(2, "Modify Login Password") +
+    EXPECT_EQ(captions, QStringList(3, "Modify Login Password") +
                             QStringList(3, "Modify Authorization Password"));
 }
 
