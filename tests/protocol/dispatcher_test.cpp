@@ -3,6 +3,8 @@
 #include "fakehost.h"
 #include "tagrecord.h"
 
+#include "protocol/pendingoperation.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -209,6 +211,18 @@ TEST_F(Dispatch, RetriesEndAfterTenAttempts) {
         EXPECT_EQ(h.lines.size() + h.messages.size(), 0u);
         EXPECT_EQ(h.closes, row.closes);
     }
+}
+
+// A cancelled operation's attempts do not count against the next one.
+TEST_F(Dispatch, AfterACancelTheNextOperationHasTenAttempts) {
+    s.m_waitIdentify = 1;
+    for (int i = 0; i < 5; ++i)
+        host.Receive(Ack(0x82, 1));
+    CancelOperation(s, WaitingOperation(s, 0x82).value());
+    s.m_waitIdentify = 1; // the operator identifies again
+    for (int i = 0; i < 10; ++i)
+        host.Receive(Ack(0x82, 1));
+    EXPECT_EQ(host.Count("OnIdentifyTag"), 5 + 9);
 }
 
 TEST_F(Dispatch, BufferIsClearedAboveItsLimitAndByEveryRequest) {
