@@ -20,7 +20,6 @@
 #include <deque>
 #include <functional>
 #include <initializer_list>
-#include <map>
 
 // ---- frames ----
 
@@ -47,8 +46,8 @@ inline QStringList TakeSent(CFakeBackend& line) {
     return sent;
 }
 
-// A reader with parameter memory: acknowledges every parameter and baud write and answers every
-// parameter read from its memory. Answers wait until the test pumps them; answers still waiting
+// The simulated reader on the in-memory line, its clock stepped by hand: each request is answered
+// as the reader answers it, and the answers wait until the test pumps them; answers still waiting
 // when the port closes are lost with it.
 class CParameterReader : public CFakeBackend {
 public:
@@ -56,8 +55,11 @@ public:
 
     void Write(const QByteArray& bytes) override {
         CFakeBackend::Write(bytes);
-        const Bytes answer = AnswerTo(bytes);
-        if (!answer.empty())
+        sim.Receive(ByteView(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                             static_cast<std::size_t>(bytes.size())),
+                    now);
+        now += 100'000;
+        if (const Bytes answer = sim.TakeBytes(now); !answer.empty())
             answers.push_back(Wire(answer));
     }
     void Close() override {
@@ -72,37 +74,14 @@ public:
             Deliver(answer);
         }
     }
-
-    std::map<std::uint8_t, std::uint8_t> memory;
-    std::deque<QByteArray> answers;
-
-private:
-    Bytes AnswerTo(const QByteArray& request) {
-        const auto* b = reinterpret_cast<const std::uint8_t*>(request.constData());
-        if (request.size() < 4)
-            return {};
-        switch (b[2]) {
-        case 0x60:
-            memory[b[4]] = b[5];
-            [[fallthrough]];
-        case 0x64:
-            return BuildFrame(kStatusHeader, b[2], Bytes{0x00});
-        case 0x62:
-            for (int i = 0; i < b[3]; ++i)
-                memory[static_cast<std::uint8_t>(b[5] + i)] = b[6 + i];
-            return BuildFrame(kStatusHeader, 0x62, Bytes{0x00});
-        case 0x61:
-            return BuildFrame(kDataHeader, 0x61, Bytes{0x00, b[4], memory[b[4]]});
-        case 0x63: {
-            Bytes data = {b[3], 0x00, b[5]};
-            for (int i = 0; i < b[3]; ++i)
-                data.push_back(memory[static_cast<std::uint8_t>(b[5] + i)]);
-            return BuildFrame(kDataHeader, 0x63, data);
-        }
-        default:
-            return {};
-        }
+    void Store(std::initializer_list<std::pair<std::uint16_t, std::uint8_t>> values) {
+        for (const auto& [address, value] : values)
+            sim.Parameters().Store(address, value);
     }
+
+    CReaderSimulator sim;
+    std::uint64_t now = 0;
+    std::deque<QByteArray> answers;
 };
 
 // ---- the operator's hands ----
@@ -230,3 +209,20 @@ inline bool ConnectToSimulator(CReaderDlg& dlg, const QString& baud = {}) {
 inline CReaderSimulator& SimulatedReader(CReaderDlg& dlg) {
     return qobject_cast<CSimulatorBackend*>(dlg.m_serial.Backend())->Simulator();
 }
+
+// A shown main window connected to an in-memory line of type Line, with the requests it sent and
+// the answers a test gives it.
+template <typename Line = CFakeBackend> class PageTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        line = ConnectToFakeLine<Line>(dlg);
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    }
+    QStringList Sent() { return TakeSent(*line); }
+    void Answer(const Bytes& bytes) { line->Deliver(Wire(bytes)); }
+
+    CReaderDlg dlg;
+    Line* line = nullptr;
+};

@@ -41,15 +41,6 @@ INSTANTIATE_TEST_SUITE_P(Table, PortText,
                                            PortTextRow{"Words", "my reader", nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PortList, StartsWithTheTenComEntries) {
-    QStringList entries = PortListEntries();
-    ASSERT_GE(entries.size(), 11);
-    for (int n = 1; n <= 10; ++n)
-        EXPECT_EQ(entries[n - 1], QStringLiteral("COM%1").arg(n));
-    EXPECT_EQ(entries[10], kSimulatorPort);
-    EXPECT_EQ(entries.removeDuplicates(), 0);
-}
-
 struct SettingsRow {
     const char* name;
     const char* text;
@@ -148,16 +139,6 @@ TEST(SerialControlOpen, AbsentDeviceReportsNotFound) {
     EXPECT_FALSE(comm.GetPortOpen());
     EXPECT_EQ(comm.LastOpenFailure(), OpenFailure::NotFound);
     EXPECT_FALSE(comm.LastErrorText().isEmpty());
-}
-
-TEST(SerialControlOpen, UnparsableSettingsOpenNothing) {
-    CPtyPeer peer;
-    CMSComm comm;
-    comm.SetDevice(peer.SlavePath());
-    comm.SetSettings(QStringLiteral("fast,n,8,1"));
-    comm.SetPortOpen(true);
-    EXPECT_FALSE(comm.GetPortOpen());
-    EXPECT_EQ(comm.LastOpenFailure(), OpenFailure::BadSettings);
 }
 
 } // namespace

@@ -8,15 +8,12 @@
 namespace {
 
 TEST(Checksum, IsTheTwosComplementOfTheByteSum) {
-    const struct {
-        Bytes covered;
-        std::uint8_t checksum;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { Bytes covered; std::uint8_t checksum; } rows[] = {
         {{0xE4, 0x03, 0x60, 0x00}, 0xB9}, {{0xE4, 0x03, 0x50, 0x00}, 0xC9}, {{}, 0x00},
         {{0x80, 0x80}, 0x00}, {Bytes(300, 0x01), 0xD4}, // a multiple of 256; past an 8-bit count
-        // clang-format on
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.covered.size());
         EXPECT_EQ(FrameChecksum(row.covered), row.checksum);
@@ -29,20 +26,15 @@ TEST(Checksum, IsTheTwosComplementOfTheByteSum) {
 }
 
 TEST(HexText, ParsesOrRefuses) {
-    const struct {
-        std::string text;
-        std::size_t capacity;
-        std::optional<Bytes> bytes;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { std::string text; std::size_t capacity; std::optional<Bytes> bytes; } rows[] = {
         {" 12 34 ", 2, Bytes{0x12, 0x34}}, {"aBcD", 2, Bytes{0xAB, 0xCD}}, {"0f", 2, Bytes{0x0F}},
-        {"00112233445566778899AABB", 12,
-         Bytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB}},
+        {"00112233445566778899AABB", 12, Bytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB}},
         {"123", 2, {}}, {"   ", 2, {}}, {"123456", 2, {}}, {"12G4", 2, {}}, {"12\t34", 2, {}},
         {"12\xC3\xA9", 2, {}}, {"\xEF\xBC\x91\xEF\xBC\x92", 4, {}}, // full-width digits
         {std::string(100000, 'A'), 12, {}},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text.substr(0, 30));
         EXPECT_EQ(HexToBytes(row.text, row.capacity), row.bytes);
@@ -56,14 +48,13 @@ TEST(HexText, RawBufferIsZeroedUpToCapacity) {
 }
 
 TEST(FastWriteId, CountsUpWithCarryAndGrowth) {
-    const struct {
-        Bytes id, next;
-    } rows[] = {
-        // clang-format off
+    // clang-format off
+    const struct { Bytes id, next; } rows[] = {
         {{0x12, 0xFF}, {0x13, 0x00}}, {{0xFF, 0xFF}, {0x00, 0x01, 0x00, 0x00}},
+        {Bytes(10, 0xFF), Bytes{0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {Bytes(12, 0xFF), Bytes(12, 0x00)},
-        // clang-format on
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(HexString(row.id));
         std::array<std::uint8_t, 12> id{};
@@ -71,6 +62,7 @@ TEST(FastWriteId, CountsUpWithCarryAndGrowth) {
         std::copy(row.id.begin(), row.id.end(), id.end() - length);
         IncrementTagId(id, length);
         EXPECT_EQ(FastWriteIdText(ByteView(id).last(length)), HexString(row.next) + " ");
+        EXPECT_EQ(length, row.next.size());
     }
 }
 

@@ -40,51 +40,6 @@ struct Port {
     }
 };
 
-TEST(Backend, AnswersArriveAtEveryBaud) {
-    const struct {
-        qint32 baud;
-        TestBytes request, answer;
-    } rows[] = {
-        {115200, {0xA0, 0x02, 0xFE, 0x60}, {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}},
-        {9600, {0xA0, 0x02, 0xFE, 0x60}, {0xE0, 0x04, 0xFE, 0x88, 0x88, 0x0E}},
-        {38400, {0xA0, 0x02, 0x50, 0x0E}, {0xE4, 0x03, 0x50, 0x00, 0xC9}},
-        {115200, {0xA0, 0x02, 0x6A, 0xF4}, {0xE0, 0x04, 0x6A, 0x01, 0x02, 0xAF}},
-        {57600, Request(0x80, {0x04, 0x01, 0x02, 0x06}),
-         Answer(0xE0, 0x80, Concat({{0x04, 0x01, 0x02, 0x06}, DefaultTagId(0)}))},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(Hex(row.request));
-        Port port;
-        ASSERT_TRUE(port.Open(row.baud));
-        EXPECT_EQ(Hex(port.Exchange(row.request, row.answer.size())), Hex(row.answer));
-    }
-}
-
-TEST(Backend, StreamAndSplitAnswerArriveInSeveralEvents) {
-    Port port;
-    ASSERT_TRUE(port.Open());
-    port.Exchange(Request(0x60, {0x00, 0x87, 0x01}), 5);
-    const std::size_t want = 5 + 40 * 17;
-    const TestBytes bytes = port.Exchange(Request(0x65), want);
-    ASSERT_GE(bytes.size(), want);
-    EXPECT_EQ(Hex(TestBytes(bytes.begin(), bytes.begin() + 5)), "E4 03 65 00 B4");
-    for (std::size_t at = 5; at + 17 <= want; at += 17) {
-        const TestBytes record(bytes.begin() + at, bytes.begin() + at + 17);
-        EXPECT_EQ(record[15], TestChecksum(record, 15)) << at;
-        EXPECT_NE(record[16], 0) << at;
-    }
-    // Delivered the way a driver does: many events, not one lump and not byte by byte.
-    EXPECT_GT(port.events, 2);
-    EXPECT_LT(port.events, static_cast<int>(bytes.size()));
-
-    Port split;
-    ASSERT_TRUE(split.Open());
-    split.backend.Simulator().Faults().Set(0x82, {.kind = FaultKind::Split, .gapMicros = 20000});
-    EXPECT_EQ(Hex(split.Exchange(Request(0x82, {0x04}), 17)),
-              Hex(Answer(0xE0, 0x82, Concat({{0x01}, DefaultTagId(0)}))));
-    EXPECT_GE(split.events, 3);
-}
-
 TEST(Backend, CloseStopsDeliveryAndVanishedDeviceFailsOneOpen) {
     Port port;
     ASSERT_TRUE(port.Open());

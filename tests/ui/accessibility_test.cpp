@@ -113,24 +113,4 @@ TEST_F(Accessibility, EveryControlOfEveryPageIsNamedOnceAndReachedWithTab) {
     EXPECT_EQ(AccessibleName(dlg.findChild<QWidget*>("triggerRadio")), "Work Mode — Trigger");
 }
 
-TEST_F(Accessibility, OperationListReadsAsANamedListWithItsColumnHeaders) {
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&dlg.OperationList());
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Operation list"));
-    EXPECT_EQ(list->role(), QAccessible::Table);
-    dlg.AddOperationLine(QStringLiteral("Port Opened Successfully!"));
-    QAccessibleTableInterface* table = list->tableInterface();
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->rowCount(), 1);
-    QStringList headers;
-    for (int child = 0; child < list->childCount(); ++child)
-        if (QAccessibleInterface* cell = list->child(child);
-            cell && cell->role() == QAccessible::ColumnHeader)
-            headers << cell->text(QAccessible::Name);
-    EXPECT_EQ(headers, QStringList({"Time", "Operation"}));
-    QAccessibleInterface* cell = table->cellAt(0, 1);
-    ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Port Opened Successfully!"));
-}
-
 } // namespace

@@ -12,7 +12,6 @@
 namespace {
 
 const char* const kStop = "A0 02 FE 60";
-const char* const kIdentifySingle = "A0 03 82 04 D7";
 const char* const kReadTagModeSingle = "A0 05 60 00 87 00 74";
 const char* const kReadTagModeMultiple = "A0 05 60 00 87 01 73";
 const char* const kReadWorkMode = "A0 05 63 02 00 70 86";
@@ -27,14 +26,8 @@ Bytes WorkModeAnswer(std::uint8_t mode) {
     return BuildFrame(kDataHeader, 0x63, Bytes{0x02, 0x00, 0x70, mode, 0x05});
 }
 
-class IdentifyPage : public WindowTest {
+class IdentifyPage : public PageTest<> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
     CIdentify& Page() { return dlg.IdentifyPage(); }
     QPlainTextEdit* DataBox() { return Control<QPlainTextEdit>(dlg, "identifyDataBox"); }
     // The box's text once it has taken the lines handed to it.
@@ -49,8 +42,6 @@ protected:
         EXPECT_FALSE(Enabled("identifyPauseButton"));
     }
     void ClickRadio(const char* name) { Operate(dlg, QString::fromLatin1(name) + ":on"); }
-    QStringList Sent() { return TakeSent(*line); }
-    void Answer(const Bytes& bytes) { line->Deliver(Wire(bytes)); }
     // Sends stream records first..last-1 in pieces of chunk bytes (CC 11, a tag ID of its own, the
     // antenna, the checksum of the fifteen bytes before it, a closing byte); returns their lines.
     QStringList StreamRecords(int first, int last, std::size_t chunk) {
@@ -73,28 +64,13 @@ protected:
     // Multiple Tags chosen, Identify Tag pressed, the chain answered up to the stream start.
     void StartStream() {
         ClickRadio("identifyMultipleTagsRadio");
+        Sent();
         Click(dlg, "identifyTagButton");
         for (const Bytes& answer : {WorkModeAnswer(2), kModeWriteAck, kMultiStartAck})
             Answer(answer);
-        Sent();
+        EXPECT_EQ(Sent(), QStringList({kReadWorkMode, kCommModeRs232, kMultiStart}));
     }
-
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
 };
-
-TEST_F(IdentifyPage, CreationAndActivationLeaveThePageIdle) {
-    ExpectIdle();
-    ExpectControls(dlg, {"identifySingleTagRadio:on"});
-    EXPECT_TRUE(Sent().isEmpty());
-    Page().SendMultiStart();
-    Page().AppendTagLine(kTagLine);
-    dlg.Sheet().SetActivePage(1);
-    dlg.Sheet().SetActivePage(0);
-    EXPECT_TRUE(Page().m_tagText.isEmpty());
-    EXPECT_TRUE(Shown().isEmpty());
-    ExpectIdle();
-}
 
 // Lines are appended to the box, never by rebuilding it, and scrolled to.
 TEST_F(IdentifyPage, TagLinesAreAppendedToTheEndOfTheBoxAndScrolledTo) {
@@ -137,22 +113,17 @@ TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
         const char* radio;
         const char* line;
         QStringList requests;
-        int readMode, singleModeAck;
-    } rows[] = {{"identifyMultipleTagsRadio", "Read Multiple Tags!", {kReadTagModeMultiple}, 1, 0},
-                {"identifySingleTagRadio", "Read Single Tag!", {kStop, kReadTagModeSingle}, 0, 1}};
+    } rows[] = {{"identifyMultipleTagsRadio", "Read Multiple Tags!", {kReadTagModeMultiple}},
+                {"identifySingleTagRadio", "Read Single Tag!", {kStop, kReadTagModeSingle}}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.radio);
-        dlg.OnClearOperationList();
-        Page().SendMultiStart(); // as if a stream were running
         Page().AppendTagLine(kTagLine);
-        dlg.State().m_waitIdentify = 1;
+        Click(dlg, "identifyTagButton"); // an identify, or the stream's start, left unanswered
         Sent();
+        dlg.OnClearOperationList();
         ClickRadio(row.radio);
         EXPECT_EQ(Sent(), row.requests);
         EXPECT_EQ(Lines(dlg), QStringList({row.line}));
-        EXPECT_EQ(Page().m_readMode, row.readMode);
-        EXPECT_EQ(dlg.State().m_waitIdentify, 0);
-        EXPECT_EQ(dlg.State().m_waitSingleModeAck, row.singleModeAck);
         EXPECT_TRUE(Shown().isEmpty());
         ExpectIdle();
         EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
@@ -165,91 +136,25 @@ TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
     }
 }
 
-// While not connected the controls do nothing; the radios only open the port.
-TEST_F(IdentifyPage, ControlsDoNothingWhileNotConnected) {
-    Page().AppendTagLine(kTagLine);
-    dlg.State().m_connected = 0;
-    for (const char* control : {"identifyTagButton", "identifyClearButton",
-                                "identifySingleTagRadio", "identifyMultipleTagsRadio"}) {
-        SCOPED_TRACE(control);
-        dlg.ClosePortIfOpen();
-        const bool radio = QString(control).endsWith("Radio");
-        radio ? ClickRadio(control) : Click(dlg, control);
-        EXPECT_TRUE(Sent().isEmpty());
-        EXPECT_TRUE(Lines(dlg).isEmpty() && messages.isEmpty());
-        EXPECT_EQ(Page().m_tagText, kTagLine);
-        EXPECT_EQ(dlg.State().m_waitIdentify + dlg.State().m_waitMultiIdentify +
-                      dlg.State().m_waitSingleModeAck,
-                  0);
-        EXPECT_EQ(dlg.m_serial.GetPortOpen(), radio);
-    }
-}
-
-TEST_F(IdentifyPage, SingleIdentifySendsTheRequestAndShowsTheTextFirst) {
-    Page().m_tagText = kTagLine;
-    dlg.State().m_waitMultiIdentify = 1;
-    DataBox()->setFocus();
-    QTest::keyClicks(DataBox(), QStringLiteral("typed"));
-    Click(dlg, "identifyTagButton");
-    EXPECT_EQ(Sent(), QStringList({kIdentifySingle}));
-    EXPECT_EQ(dlg.State().m_waitIdentify, 1);
-    EXPECT_EQ(dlg.State().m_waitMultiIdentify, 0);
-    EXPECT_TRUE(dlg.m_serial.GetPortOpen());
-    // The box is refreshed from the page's text before it is read back.
-    EXPECT_EQ(Shown(), "E2 00(Antenna1) \n");
-}
-
-// The start chain for the reader's work modes: master-slave is refused, timer mode streams.
-TEST_F(IdentifyPage, MultipleIdentifyStartsTheStreamOrRefusesMasterSlave) {
-    for (const std::uint8_t workMode : {1, 2}) {
-        SCOPED_TRACE(workMode);
-        ClickRadio("identifyMultipleTagsRadio");
-        Page().AppendTagLine(kTagLine);
-        Sent();
-        dlg.State().m_multiStreaming = 1; // left over from a stream that Pause ended
-        Click(dlg, "identifyTagButton");
-        EXPECT_EQ(Sent(), QStringList({kReadWorkMode}));
-        Answer(WorkModeAnswer(workMode));
-        ExpectIdle();
-        if (workMode == 1) {
-            EXPECT_EQ(messages,
-                      QStringList({"Can't Identify Multiple Tags in Master-Slave Mode."}));
-            EXPECT_TRUE(Sent().isEmpty());
-            messages.clear();
-            continue;
-        }
-        EXPECT_EQ(Sent(), QStringList({kCommModeRs232}));
-        Answer(kModeWriteAck);
-        // The stream start empties the list and leaves Pause the one button to press.
-        EXPECT_EQ(Sent(), QStringList({kMultiStart}));
-        EXPECT_FALSE(Enabled("identifyTagButton"));
-        EXPECT_TRUE(Enabled("identifyPauseButton"));
-        EXPECT_TRUE(Shown().isEmpty());
-        EXPECT_TRUE(messages.isEmpty());
-    }
-}
-
 // Clear empties the list and renumbers from zero; Pause stops and keeps the lines in view.
 TEST_F(IdentifyPage, ClearAndPauseDuringTheStream) {
     StartStream();
     const QStringList first = StreamRecords(0, 30, 170);
     EXPECT_EQ(ShownLines(), first);
-    dlg.State().m_rxCount = 6;
+    const Bytes half = TagRecord(NumberedTagId(99), 1);
+    Answer(Bytes(half.begin(), half.begin() + 6)); // dropped with the list
     Click(dlg, "identifyClearButton");
-    EXPECT_TRUE(Page().m_tagText.isEmpty());
     EXPECT_TRUE(Shown().isEmpty());
-    EXPECT_EQ(dlg.State().m_rxCount + dlg.State().m_multiRxTotal + dlg.State().m_multiShown, 0u);
     EXPECT_EQ(Lines(dlg),
               QStringList({"Read Multiple Tags!", "Operation List Cleared Successfully!"}));
     const QStringList next = StreamRecords(0, 20, 18);
     EXPECT_EQ(ShownLines(), next);
     EXPECT_TRUE(Sent().isEmpty());
 
-    dlg.State().m_rxCount = 6;
+    Answer(Bytes(half.begin(), half.begin() + 6));
     Click(dlg, "identifyPauseButton");
     EXPECT_EQ(Sent(), QStringList({kStop}));
     ExpectIdle();
-    EXPECT_EQ(dlg.State().m_rxCount + dlg.State().m_multiRxTotal + dlg.State().m_multiShown, 0u);
     // Records sent before the reader saw the stop are not shown: the stream is over. The port
     // closes once they and the stop's answer have had time to arrive.
     StreamRecords(20, 21, 17);
@@ -258,6 +163,18 @@ TEST_F(IdentifyPage, ClearAndPauseDuringTheStream) {
     EXPECT_TRUE(messages.isEmpty());
     Click(dlg, "identifyTagButton"); // refreshes the box from the emptied text
     EXPECT_TRUE(Shown().isEmpty());
+}
+
+// Leaving the page mid-stream stops the reader; the next stream is numbered from zero again.
+TEST_F(IdentifyPage, AStreamAfterLeavingThePageIsNumberedFromZero) {
+    StartStream();
+    StreamRecords(0, 30, 170);
+    dlg.Sheet().SetActivePage(1);
+    EXPECT_EQ(Sent(), QStringList({kStop}));
+    dlg.Sheet().SetActivePage(0);
+    dlg.OpenPortIfClosed();
+    StartStream();
+    EXPECT_EQ(ShownLines(), StreamRecords(0, 5, 17));
 }
 
 // Continuous: no stop at the record limit, the numbering goes on, the box and its text keep the

@@ -9,9 +9,6 @@ namespace {
 using Bytes = CPtyPeer::Bytes;
 using namespace handshake;
 
-const Bytes kMultiStart = {0xA0, 0x02, 0x65, 0xF9};
-const Bytes kReadWorkMode = {0xA0, 0x05, 0x63, 0x02, 0x00, 0x70, 0x86};
-
 class ConnectOverPty : public WindowTest {
 protected:
     void SetUp() override {
@@ -77,40 +74,25 @@ TEST_P(ConnectFails, TimesOutOnceAndConnectWorksAgain) {
 INSTANTIATE_TEST_SUITE_P(Table, ConnectFails,
                          ::testing::Values(FailureAck, Silent, VersionLost, NoiseBurst, HangUp));
 
-// A handshake in any pieces connects; Disconnect or Update Settings sends the end request and goes
-// back to the start page, whose group buttons do nothing until the next Connect.
-TEST_F(ConnectOverPty, HandshakeInAnyPiecesConnectsAndDisconnectOrUpdateSettingsEndsIt) {
-    for (const std::size_t piece : {0, 1, 2, 3}) {
-        const bool viaSettings = piece % 2 == 1;
-        SCOPED_TRACE(piece);
-        HandshakeToVersionQuery(piece);
-        peer.Send(kVersion12, piece);
-        EXPECT_EQ(Lines(dlg).last(2),
-                  QStringList({"Port Opened Successfully!", "Firmware Version: V1.2!"}));
-        EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-        EXPECT_EQ(dlg.State().m_connected + dlg.State().m_sheetReady, 2);
-        EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
-        WaitForTimeout(); // the connect timer is gone
-        EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
-        if (viaSettings) {
-            Click(dlg, "deviceSettingsButton");
-            for (const Bytes& sent : {kStop, kReadWorkMode}) // the stop, then the window's Get
-                EXPECT_EQ(peer.Expect(sent.size()), sent);
-            EXPECT_EQ(Tabs(dlg), QStringList({"Work Mode", "Reader Parameters"}));
-        }
-        const qsizetype kept = Lines(dlg).size();
-        Click(dlg, viaSettings ? "updateSettingsButton" : "disconnectButton");
-        EXPECT_EQ(peer.Expect(4), kMultiStart);
-        EXPECT_EQ(Lines(dlg).size(), viaSettings ? kept : 0); // Disconnect empties the list
-        EXPECT_EQ(dlg.State().m_connected + dlg.State().m_sheetReady + dlg.m_settingsShown, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
-        EXPECT_FALSE(Button(dlg, "disconnectButton")->isEnabled());
-        EXPECT_FALSE(Button(dlg, "updateSettingsButton")->isEnabled());
+// Disconnect empties the list, Update Settings keeps it; both send the end request and go back to
+// the start page, whose group buttons do nothing until the next Connect.
+TEST_F(WindowTest, DisconnectOrUpdateSettingsEndsTheSession) {
+    for (const char* end : {"disconnectButton", "updateSettingsButton"}) {
+        SCOPED_TRACE(end);
+        CReaderDlg dlg;
+        CFakeBackend* line = ConnectToFakeLine(dlg);
+        dlg.AddOperationLine(QStringLiteral("Firmware Version: V1.2!"));
+        Click(dlg, "deviceSettingsButton");
+        line->m_written.clear();
+        Click(dlg, end);
+        EXPECT_EQ(TakeSent(*line), QStringList({"A0 02 65 F9"}));
+        EXPECT_EQ(Lines(dlg).isEmpty(), end == std::string("disconnectButton"));
+        for (const char* button : {"disconnectButton", "updateSettingsButton"})
+            EXPECT_FALSE(Button(dlg, button)->isEnabled()) << button;
         Click(dlg, "demonstrationButton");
         Click(dlg, "deviceSettingsButton");
-        peer.Wait(20);
         EXPECT_EQ(Tabs(dlg), QStringList({""}));
-        EXPECT_TRUE(peer.Received().empty());
+        EXPECT_TRUE(line->m_written.empty());
     }
 }
 
@@ -155,20 +137,6 @@ TEST_F(WindowTest, RefusedConnectLogsTheFailureThenTimesOutWithTheCauseAndTheNex
         EXPECT_TRUE(details.value(0).contains(row.detail)) << details.value(0).toStdString();
         EXPECT_TRUE(Button(dlg, "connectButton")->isEnabled());
     }
-}
-
-TEST_F(WindowTest, Com3At38400OpensTtyS2WithThoseSettingsAndSendsTheStop) {
-    CReaderDlg dlg;
-    dlg.m_serial.SetBackendFactory(
-        [](const QString& d) { return std::make_unique<CFakeBackend>(d); });
-    Choose(dlg, "portList", QStringLiteral("COM3"));
-    Choose(dlg, "baudList", QStringLiteral("38400"));
-    Click(dlg, "connectButton");
-    auto* backend = dynamic_cast<CFakeBackend*>(dlg.m_serial.Backend());
-    ASSERT_NE(backend, nullptr);
-    EXPECT_EQ(backend->m_device, QStringLiteral("/dev/ttyS2"));
-    EXPECT_EQ(backend->m_settings.baud, 38400);
-    EXPECT_EQ(backend->m_written, std::vector<QByteArray>({QByteArray("\xA0\x02\xFE\x60", 4)}));
 }
 
 } // namespace

@@ -11,24 +11,14 @@ const QStringList kStartValues = {"readSectionList=EPC",  "readAddressBox=2",   
                                   "writeSectionList=EPC", "writeAddressBox=2",  "writeDataBox=1234",
                                   "lockList=LOCK EPC",    "destroyPasswordBox="};
 
-class TagOperationPage : public WindowTest {
+class TagOperationPage : public PageTest<> {
 protected:
     void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
+        PageTest::SetUp();
         dlg.Sheet().SetActivePage(1);
     }
     CRead& Page() { return dlg.ReadPage(); }
-    QStringList Sent() { return TakeSent(*line); }
     void Enter(const QStringList& settings) { Operate(dlg, settings); }
-    int TagFlags() {
-        return dlg.State().m_waitReadTag * 1 + dlg.State().m_waitWriteTag * 2 +
-               dlg.State().m_waitInitTag * 4 + dlg.State().m_waitLockTag * 8 +
-               dlg.State().m_waitDestroyTag * 16;
-    }
-
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
 };
 
 // Each activation sends the stop, shows the start values and empties the read data; letters
@@ -49,52 +39,35 @@ TEST_F(TagOperationPage, ActivationStopsTheStreamAndShowsTheStartValues) {
     ExpectControls(dlg, {"readDataBox=", "fastWriteIdBox=AB CD"});
 }
 
-// Each button sends its request and replaces whatever operation was pending.
-TEST_F(TagOperationPage, ButtonSendsItsRequestAndMarksItPending) {
+// Each button sends its request as the controls show it.
+TEST_F(TagOperationPage, ButtonSendsItsRequest) {
     const char* kRead = "readTagButton";
     const char* kWrite = "writeTagButton";
     // clang-format off
-    // flags: the pending tag operation, 1 read, 2 write, 4 init, 8 lock, 16 destroy
-    const struct { QStringList settings; const char* button; const char* request; int flags; } rows[] = {
-        {{"readAddressBox=2", "readLengthBox=6"}, kRead, "A0 06 80 04 01 02 06 CD", 1},
-        {{"readSectionList=User", "readAddressBox=0", "readLengthBox=8"}, kRead, "A0 06 80 04 03 00 08 CB", 1},
-        {{"readSectionList=User", "readAddressBox="}, kRead, "A0 06 80 04 03 00 01 D2", 1},
-        {{"readSectionList=Reserved", "readAddressBox=0", "readLengthBox=4"}, kRead, "A0 06 80 04 00 00 04 D2", 1},
-        {{"readSectionList=TID", "readAddressBox=7"}, kRead, "A0 06 80 04 02 07 01 CC", 1},
-        {{}, kWrite, "A0 09 81 04 00 01 02 01 12 34 88", 2},
-        {{"writeDataBox= 12 3 4 "}, kWrite, "A0 09 81 04 00 01 02 01 12 34 88", 2},
-        {{"writeSectionList=User", "writeAddressBox=0", "writeDataBox=ab cd"}, kWrite, "A0 09 81 04 00 03 00 01 AB CD 56", 2},
-        {{"writeSectionList=TID", "writeAddressBox=7", "writeDataBox=FF00"}, kWrite, "A0 09 81 04 00 02 07 01 FF 00 C9", 2},
-        {{}, "initializeButton", "A0 03 99 04 C0", 4},
-        {{}, "lockButton", "A0 04 87 04 02 CF", 8},
-        {{"lockList=LOCK USER"}, "lockButton", "A0 04 87 04 00 D1", 8},
-        {{"lockList=LOCK TID"}, "lockButton", "A0 04 87 04 01 D0", 8},
-        {{"lockList=LOCK ACCESS"}, "lockButton", "A0 04 87 04 03 CE", 8},
-        {{"lockList=LOCK KILL"}, "lockButton", "A0 04 87 04 04 CD", 8},
-        {{"lockList=LOCK ALL"}, "lockButton", "A0 04 87 04 05 CC", 8},
-        {{"destroyPasswordBox=12345678"}, "destroyButton", "A0 08 86 04 00 12 34 56 78 BA", 16},
+    const struct { QStringList settings; const char* button; const char* request; } rows[] = {
+        {{"readAddressBox=2", "readLengthBox=6"}, kRead, "A0 06 80 04 01 02 06 CD"},
+        {{"readSectionList=User", "readAddressBox="}, kRead, "A0 06 80 04 03 00 01 D2"},
+        {{"readSectionList=Reserved", "readAddressBox=0", "readLengthBox=4"}, kRead, "A0 06 80 04 00 00 04 D2"},
+        {{"readSectionList=TID", "readAddressBox=7"}, kRead, "A0 06 80 04 02 07 01 CC"},
+        {{"writeDataBox= 12 3 4 "}, kWrite, "A0 09 81 04 00 01 02 01 12 34 88"},
+        {{"writeSectionList=User", "writeAddressBox=0", "writeDataBox=ab cd"}, kWrite, "A0 09 81 04 00 03 00 01 AB CD 56"},
+        {{"writeSectionList=TID", "writeAddressBox=7", "writeDataBox=FF00"}, kWrite, "A0 09 81 04 00 02 07 01 FF 00 C9"},
+        {{}, "initializeButton", "A0 03 99 04 C0"},
+        {{}, "lockButton", "A0 04 87 04 02 CF"},
+        {{"lockList=LOCK USER"}, "lockButton", "A0 04 87 04 00 D1"},
+        {{"lockList=LOCK TID"}, "lockButton", "A0 04 87 04 01 D0"},
+        {{"lockList=LOCK ALL"}, "lockButton", "A0 04 87 04 05 CC"},
         // Only the first eight characters count.
-        {{"destroyPasswordBox=12345678zz 9"}, "destroyButton", "A0 08 86 04 00 12 34 56 78 BA", 16},
+        {{"destroyPasswordBox=12345678zz 9"}, "destroyButton", "A0 08 86 04 00 12 34 56 78 BA"},
         // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.request);
         Enter(kStartValues + row.settings);
         Sent();
-        dlg.State().m_waitIdentify = dlg.State().m_waitMultiIdentify = dlg.State().m_multiRxTotal =
-            1;
-        dlg.State().m_waitReadTag = dlg.State().m_waitWriteTag = dlg.State().m_waitInitTag =
-            dlg.State().m_waitLockTag = dlg.State().m_waitDestroyTag = 1;
-        dlg.State().m_retryCount = 4; // left over from an operation that was replaced
         Click(dlg, row.button);
         EXPECT_EQ(Sent(), QStringList({row.request}));
         EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
-        EXPECT_EQ(TagFlags(), row.flags);
-        EXPECT_EQ(dlg.State().m_waitIdentify + dlg.State().m_waitMultiIdentify +
-                      dlg.State().m_retryCount,
-                  0);
-        EXPECT_EQ(dlg.State().m_multiRxTotal, 0u);
-        EXPECT_TRUE(dlg.m_serial.GetPortOpen());
     }
 }
 
@@ -142,10 +115,10 @@ TEST_F(TagOperationPage, RefusalSendsNothingAndLeavesThePendingOperation) {
         Click(dlg, row.button);
         EXPECT_EQ(messages, QStringList({row.message}));
         EXPECT_TRUE(Sent().isEmpty());
-        EXPECT_EQ(TagFlags(), 8);
-        EXPECT_TRUE(dlg.m_serial.GetPortOpen());
         EXPECT_EQ(Page().m_readData.isEmpty(), row.button == std::string(kRead));
     }
+    line->Deliver(AnswerFrame(kStatusHeader, 0x87, {0x00})); // the lock still waits for it
+    EXPECT_EQ(Lines(dlg).value(0), "Tag Locked Successfully!");
 }
 
 TEST_F(TagOperationPage, ChoosingReservedForTheWriteDisablesTheWriteControls) {
@@ -158,53 +131,44 @@ TEST_F(TagOperationPage, ChoosingReservedForTheWriteDisablesTheWriteControls) {
     }
 }
 
-// The dispatcher resends by running the handler again while the operation is pending.
-TEST_F(TagOperationPage, AResendSendsWhatTheControlsShowAndKeepsTheAttemptCount) {
+// A failed answer brings the request the controls show; once they no longer give one, the read
+// ends with the refusal.
+TEST_F(TagOperationPage, AResendSendsWhatTheControlsShow) {
     Enter({"readSectionList=TID", "readAddressBox=0", "readLengthBox=3"});
     Click(dlg, "readTagButton");
     Page().AppendReadData(QStringLiteral("00 11"));
     Sent();
-    dlg.State().m_retryCount = 3;
-    Page().OnReadTag();
+    line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01}));
     EXPECT_EQ(Sent(), QStringList({"A0 06 80 04 02 00 03 D1"}));
-    EXPECT_EQ(dlg.State().m_retryCount, 3);
     EXPECT_TRUE(Page().m_readData.isEmpty());
-    // The operator changed the box meanwhile: the resend is refused and the read ends.
     Enter({"readAddressBox=9"});
-    Page().OnReadTag();
+    line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01}));
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_EQ(messages, QStringList({"Invalid Address!"}));
-    EXPECT_EQ(TagFlags() + dlg.State().m_retryCount, 0);
     EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
+    dlg.OpenPortIfClosed();
+    line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01})); // nothing waits for it any more
+    EXPECT_TRUE(Sent().isEmpty());
 }
 
-// A failed answer brings the same request again: a success at the tenth attempt still counts.
-TEST_F(TagOperationPage, FailedAnswersAreResentUpToTenAttempts) {
-    // clang-format off
-    const struct { const char* button; std::uint8_t command; QByteArray success; const char* line; } rows[] = {
-        {"readTagButton", 0x80, AnswerFrame(kDataHeader, 0x80, {0x00, 0x01, 0x02, 0x01, 0x12, 0x34}), "Tag Data Read Successfully!"},
-        {"writeTagButton", 0x81, AnswerFrame(kDataHeader, 0x81, {0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00}), "Tag Data Written Successfully!"},
-        {"initializeButton", 0x99, AnswerFrame(kStatusHeader, 0x99, {0x00}), "Tag Initialized Successfully!"},
-        {"lockButton", 0x87, AnswerFrame(kStatusHeader, 0x87, {0x00}), "Tag Locked Successfully!"},
-        {"destroyButton", 0x86, AnswerFrame(kStatusHeader, 0x86, {0x00}), "Tag Destroyed Successfully!"},
-        // clang-format on
-    };
+// A new operation has ten attempts of its own, and the one it replaced is no longer awaited.
+TEST_F(TagOperationPage, ANewOperationStartsAfreshAndDropsTheOneBefore) {
+    const QByteArray failed = AnswerFrame(kStatusHeader, 0x80, {0x01});
     Enter({"destroyPasswordBox=01020304"});
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.button);
-        dlg.OnClearOperationList();
-        Sent();
-        Click(dlg, row.button);
-        for (int i = 0; i < 9; ++i)
-            line->Deliver(AnswerFrame(kStatusHeader, row.command, {0x01}));
-        line->Deliver(row.success);
-        const QStringList sent = Sent();
-        EXPECT_EQ(sent, QStringList(10, sent.value(0)));
-        EXPECT_EQ(Lines(dlg), QStringList({row.line}));
-        EXPECT_EQ(TagFlags() + dlg.State().m_retryCount, 0);
-        EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-    }
-    EXPECT_TRUE(messages.isEmpty());
+    Click(dlg, "destroyButton");
+    Click(dlg, "readTagButton");
+    for (int i = 0; i < 5; ++i)
+        line->Deliver(failed);
+    Click(dlg, "readTagButton");
+    Sent();
+    for (int i = 0; i < 9; ++i)
+        line->Deliver(failed);
+    EXPECT_EQ(Sent().size(), 9);
+    line->Deliver(AnswerFrame(kDataHeader, 0x80, {0x00, 0x01, 0x02, 0x01, 0x12, 0x34}));
+    dlg.OpenPortIfClosed();
+    line->Deliver(AnswerFrame(kStatusHeader, 0x86, {0x01})); // the Destroy's late failure
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_EQ(Lines(dlg), QStringList({"Tag Data Read Successfully!"}));
 }
 
 TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
@@ -214,7 +178,6 @@ TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     dlg.OnDeviceSettings(); // the page's controls go away
     ASSERT_FALSE(Page().HasWindow());
     Sent();
-    dlg.State().m_waitWriteTag = 1;
     Page().OnWriteTag();
     Page().OnLock();
     Page().OnDestroy();

@@ -48,21 +48,19 @@ TEST(FrameAssembler, CutsFramesRecordsAndNoiseWhateverThePieces) {
     const auto record = [](bool good, int n) {
         return TracePiece{K::Record, good, Record(n, !good)};
     };
+    // clang-format off
     const struct {
         std::vector<Bytes> pieces;
         std::vector<TracePiece> expected;
         std::size_t waiting; // bytes still waiting for the rest of a frame
     } rows[] = {
-        {{Cat({kAck, kIdentifyAnswer, kVersion, kBadAck})},
-         {ok(kAck), ok(kIdentifyAnswer), ok(kVersion), {K::Frame, false, kBadAck}},
-         0},
-        {{{0x00, 0x13}, Cat({{0xFF, 0xE0, 0x01}, kAck})}, // a length below 2 starts no frame
-         {noise({0x00, 0x13}), noise({0xFF}), noise({0xE0, 0x01}), ok(kAck)},
-         0},
-        {{Cat({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})},
-         {ok(kMultiStartAck), record(true, 0), record(false, 1)},
-         2},
+        {{Cat({kAck, kIdentifyAnswer, kVersion, kBadAck})}, {ok(kAck), ok(kIdentifyAnswer), ok(kVersion), {K::Frame, false, kBadAck}}, 0},
+        // A length below 2 starts no frame.
+        {{{0x00, 0x13}, Cat({{0xFF, 0xE0, 0x01}, kAck})}, {noise({0x00, 0x13}), noise({0xFF}), noise({0xE0, 0x01}), ok(kAck)}, 0},
+        {{Cat({kAck, {0xE0, 0x02, 0xFE, 0x20}})}, {ok(kAck), ok({0xE0, 0x02, 0xFE, 0x20})}, 0},
+        {{Cat({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})}, {ok(kMultiStartAck), record(true, 0), record(false, 1)}, 2},
     };
+    // clang-format on
     for (const auto& row : rows) {
         const Bytes& all = row.pieces[0];
         const std::size_t n =

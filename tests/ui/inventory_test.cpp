@@ -1,6 +1,6 @@
 // The Inventory window: one row per distinct tag ID the program shows, counted from the stream of
-// the simulated reader and of a scripted line, exported as CSV; the program itself behaves the
-// same whether the window is open or not.
+// a scripted line, exported as CSV; the program itself behaves the same whether the window is open
+// or not.
 #include "pagetest.h"
 #include "tagrecord.h"
 
@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -62,25 +61,6 @@ TEST(InventoryModel, CountsEachTagLineOnceAndNothingElse) {
     EXPECT_EQ(model.Rows()[0].lastMs - model.Rows()[0].firstMs, 20);
 }
 
-TEST(InventoryModel, ViewsLearnOfReadsOnlyAtAFlushAndOnlyWhileLive) {
-    CInventoryModel model;
-    int announced = 0;
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++announced; });
-    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&] { ++announced; });
-    const auto observe = [&] {
-        for (int i = 0; i < 100; ++i)
-            model.Observe(IdText(i % 2).toStdString(), 1, i);
-    };
-    observe();
-    EXPECT_EQ(announced + model.rowCount(), 0);
-    model.SetLive(true); // catches up at once, in one insertion
-    observe();
-    EXPECT_EQ(announced, 1); // the changes wait for the timer
-    ASSERT_TRUE(WaitUntil([&] { return !model.FlushPending(); }));
-    EXPECT_EQ(announced, 2);
-    EXPECT_EQ(model.data(model.index(0, CInventoryModel::ReadsColumn)).toLongLong(), 100);
-}
-
 TEST(InventoryModel, RateCoversTheRunFromItsFirstReadToItsLast) {
     CInventoryModel model;
     for (int i = 0; i <= 10; ++i)
@@ -107,14 +87,8 @@ TEST(InventoryModel, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
     EXPECT_EQ(CsvRecord({"1", "x\"y", ""}), QStringLiteral("1,\"x\"\"y\",\r\n"));
 }
 
-class InventoryWindow : public WindowTest {
+class InventoryWindow : public PageTest<> {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        line = ConnectToFakeLine(dlg);
-        dlg.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
     void TearDown() override {
         SetSaveFileChooser({});
         WindowTest::TearDown();
@@ -124,7 +98,6 @@ protected:
         ASSERT_NE(dlg.InventoryWindow(), nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.InventoryWindow()));
     }
-    void Answer(const Bytes& bytes) { line->Deliver(Wire(bytes)); }
     // Multiple Tags, Identify Tag, and the start chain answered up to the first record.
     void StartStream() {
         dlg.IdentifyPage().OnMultipleTags();
@@ -133,17 +106,7 @@ protected:
         Answer({0xE4, 0x03, 0x60, 0x00, 0xB9});
         Answer({0xE4, 0x03, 0x65, 0x00, 0xB4});
     }
-    CReaderDlg dlg;
-    CFakeBackend* line = nullptr;
 };
-
-TEST_F(InventoryWindow, RecordsTheProgramRejectsAreNotCounted) {
-    StartStream();
-    for (const Bytes& r : {Record(1, 1), Record(2, 1, false), Record(3, 1, true, 0x00),
-                           Record(1, 2), Record(4, 1), Record(1, 3, false), Record(4, 5, true, 0)})
-        Answer(r);
-    EXPECT_EQ(Rows(dlg.Inventory()), QStringList({IdText(1) + " 2 2", IdText(4) + " 1 1"}));
-}
 
 TEST_F(InventoryWindow, TheProgramDoesTheSameWithTheWindowOpenOrClosed) {
     // 120 records of four tags, every tenth with a bad checksum and every tenth a zero last
@@ -223,75 +186,6 @@ TEST_F(InventoryWindow, ExportFollowsTheTableOrderAndAFailureKeepsTheRows) {
     EXPECT_EQ(Control<QLabel>(window, "inventorySummary")->text(), dlg.Inventory().SummaryText());
 }
 
-struct StreamRow {
-    const char* name;
-    bool continuous;
-};
-
-void PrintTo(const StreamRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
-class SimulatorStream : public WindowTest, public ::testing::WithParamInterface<StreamRow> {};
-
-// The simulated reader's stream with the Inventory open: not continuous, it stops at 100 records
-// with its box; continuous, it runs past 250 with neither, the status bar and the chart following
-// it, until Pause. Each line of the Data box is one read of its row's tag on its antenna.
-TEST_P(SimulatorStream, StopsAtTheRecordLimitOnlyWhenNotContinuous) {
-    CReaderDlg dlg;
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    ASSERT_TRUE(ConnectToSimulator(dlg, QStringLiteral("115200")));
-    SimulatedReader(dlg).Tags().SetMotion(0, 3); // three tags, on antennas 1, 2 and 3
-    SimulatedReader(dlg).SetRecordPeriodMicros(4000);
-    dlg.findChild<QAction*>(QStringLiteral("inventoryAction"))->trigger();
-    Operate(dlg, QStringLiteral("identifyMultipleTagsRadio:on"));
-    if (GetParam().continuous)
-        Operate(dlg, QStringLiteral("identifyContinuousCheck:on"));
-    Click(dlg, "identifyTagButton");
-    const CInventoryModel& model = dlg.Inventory();
-    const QRegularExpression streaming(QStringLiteral("^Streaming: [1-9]\\d{2,} records, "));
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return !messages.isEmpty() ||
-                   (model.TotalReads() >= 250 &&
-                    streaming.match(dlg.StatusBar().StateText()).hasMatch() &&
-                    !dlg.InventoryWindow()->History().Points().empty());
-        },
-        20000)) // 250 records and a chart tick take a while under the sanitizers
-        << model.TotalReads() << " reads; " << dlg.StatusBar().StateText().toStdString() << "; "
-        << dlg.InventoryWindow()->History().Points().size() << " chart points";
-    if (GetParam().continuous) {
-        EXPECT_TRUE(messages.isEmpty());
-        EXPECT_TRUE(SimulatedReader(dlg).IsStreaming());
-        Click(dlg, "identifyPauseButton");
-        EXPECT_TRUE(WaitUntil([&] { return !SimulatedReader(dlg).IsStreaming(); }));
-    } else {
-        EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
-        EXPECT_EQ(model.TotalReads(), 100);
-    }
-    EXPECT_TRUE(Button(dlg, "identifyTagButton")->isEnabled());
-    EXPECT_FALSE(Button(dlg, "identifyPauseButton")->isEnabled());
-    ASSERT_TRUE(WaitUntil([&] { return !dlg.IdentifyPage().BoxRefreshPending(); }));
-    const QStringList lines = Control<QPlainTextEdit>(dlg, "identifyDataBox")
-                                  ->toPlainText()
-                                  .split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), model.TotalReads());
-    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("NO.%1: ").arg(lines.size() - 1)));
-    ASSERT_EQ(model.DistinctTags(), 3);
-    for (const auto& row : model.Rows()) {
-        const QString read = row.id + QStringLiteral("(Antenna%1) ").arg(row.antenna);
-        EXPECT_EQ(lines.filter(read).size(), row.reads) << read.toStdString();
-        EXPECT_EQ(row.antennaReads[static_cast<std::size_t>(row.antenna - 1)], row.reads);
-    }
-    ASSERT_TRUE(WaitUntil([&] { return !model.FlushPending(); }));
-    EXPECT_EQ(dlg.InventoryWindow()->Proxy().rowCount(), 3);
-}
-
-INSTANTIATE_TEST_SUITE_P(, SimulatorStream,
-                         ::testing::Values(StreamRow{"Off", false}, StreamRow{"Continuous", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
 // The chart's figures against a scripted stream: each sample of the totals gives the reads per
 // second since the previous one and the distinct count, over the last minute.
 TEST(ReadRateHistory, FollowsAScriptedStream) {
@@ -299,21 +193,15 @@ TEST(ReadRateHistory, FollowsAScriptedStream) {
         qint64 ms, reads;
         int distinct;
     };
-    const struct {
-        const char* name;
-        std::vector<Sample> samples;
-        std::vector<std::pair<double, int>> points;
-    } rows[] = {
+    // clang-format off
+    const struct { const char* name; std::vector<Sample> samples; std::vector<std::pair<double, int>> points; } rows[] = {
         {"steady", {{0, 0, 0}, {1000, 677, 3}, {2000, 1354, 3}}, {{677, 3}, {677, 3}}},
         {"uneven ticks", {{0, 0, 0}, {500, 100, 1}, {2000, 400, 2}}, {{200, 1}, {200, 2}}},
         {"paused", {{0, 0, 0}, {1000, 300, 2}, {2000, 300, 2}}, {{300, 2}, {0, 2}}},
-        {"inventory cleared",
-         {{0, 0, 0}, {1000, 500, 5}, {2000, 10, 1}, {3000, 110, 2}},
-         {{500, 5}, {100, 2}}},
-        {"older than a minute",
-         {{0, 0, 0}, {5000, 50, 1}, {20000, 200, 1}, {70000, 700, 1}},
-         {{10, 1}, {10, 1}}},
+        {"inventory cleared", {{0, 0, 0}, {1000, 500, 5}, {2000, 10, 1}, {3000, 110, 2}}, {{500, 5}, {100, 2}}},
+        {"older than a minute", {{0, 0, 0}, {5000, 50, 1}, {20000, 200, 1}, {70000, 700, 1}}, {{10, 1}, {10, 1}}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         CReadRateHistory history;

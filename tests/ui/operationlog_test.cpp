@@ -22,17 +22,6 @@ TEST(OperationLog, TimeColumnIsTwoDigitTwentyFourHourClock) {
     EXPECT_EQ(log.TextAt(1), QStringLiteral("second"));
 }
 
-TEST(OperationLog, OnlyTheNewestLineIsHighlighted) {
-    COperationLog log;
-    log.SetClock([] { return QTime(9, 5, 3); });
-    log.AddOperationLine(QStringLiteral("one"));
-    EXPECT_EQ(log.SelectedText(), QStringLiteral("09:05:03\tone"));
-    log.AddOperationLine(QStringLiteral("two"));
-    log.AddOperationLine(QStringLiteral("three"));
-    EXPECT_EQ(log.SelectedText(), QStringLiteral("09:05:03\tthree"));
-    EXPECT_EQ(log.currentIndex().row(), 2);
-}
-
 TEST_F(WindowTest, ClearOperationListThenOneLineLeavesOneHighlightedLine) {
     CReaderDlg dlg;
     dlg.AddOperationLine(QStringLiteral("a"));
@@ -73,13 +62,6 @@ TEST_F(WindowTest, SaveOperationListWritesTimeAndTextOrSaysWhyNot) {
     SetSaveFileChooser({});
     EXPECT_EQ(messages.size(), 1);
     EXPECT_EQ(dlg.OperationList().LineCount(), 2);
-}
-
-TEST(OperationLog, HasTheTwoColumns) {
-    COperationLog log;
-    EXPECT_EQ(log.model()->columnCount(), 2);
-    EXPECT_EQ(log.model()->headerData(0, Qt::Horizontal), QStringLiteral("Time"));
-    EXPECT_EQ(log.model()->headerData(1, Qt::Horizontal), QStringLiteral("Operation"));
 }
 
 } // namespace

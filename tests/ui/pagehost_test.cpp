@@ -1,11 +1,9 @@
 // The page host: when page controls are created, activation, group replacement, the window's
-// group buttons with their states, and the About box.
+// group buttons with their states.
 #include "fakewindow.h"
 #include "windowtest.h"
 
-#include "ui/caboutdlg.h"
 #include "widgets/cpropertypage.h"
-#include "widgets/modal.h"
 
 #include <QLabel>
 
@@ -71,7 +69,6 @@ TEST_F(WindowTest, GroupButtonsFollowTheStateTableAndAShownGroupIsNotRebuilt) {
     Click(dlg, "deviceSettingsButton");
     EXPECT_EQ(Tabs(dlg), QStringList({"Work Mode", "Reader Parameters"}));
     EXPECT_EQ(enabling(), "011011");
-    EXPECT_EQ(std::pair(dlg.m_settingsShown, dlg.m_demonstrationShown), std::pair(1, 0));
     line->m_written.clear();
     dlg.OnDeviceSettings();
     EXPECT_TRUE(line->m_written.empty()) << "a second Device Settings must not send again";
@@ -79,35 +76,6 @@ TEST_F(WindowTest, GroupButtonsFollowTheStateTableAndAShownGroupIsNotRebuilt) {
     Click(dlg, "demonstrationButton");
     EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
     EXPECT_EQ(enabling(), "100011");
-    EXPECT_EQ(std::pair(dlg.m_settingsShown, dlg.m_demonstrationShown), std::pair(0, 1));
-}
-
-TEST_F(WindowTest, WindowHasItsTitleIconAndBaudRatesAndItsAboutBox) {
-    CReaderDlg dlg;
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Tarnwick"));
-    EXPECT_FALSE(dlg.windowIcon().isNull());
-    auto* bauds = dlg.findChild<QComboBox*>(QStringLiteral("baudList"));
-    ASSERT_NE(bauds, nullptr);
-    EXPECT_EQ(bauds->currentText(), QStringLiteral("9600"));
-    EXPECT_EQ(bauds->count(), 5);
-
-    auto* about = dlg.findChild<QAction*>(QStringLiteral("aboutAction"));
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(about->text(), QStringLiteral("关于 Tarnwick(&A)..."));
-    QString seen;
-    SetDialogRunner([&](QDialog& dialog) {
-        auto* box = qobject_cast<CAboutDlg*>(&dialog);
-        EXPECT_NE(box, nullptr);
-        if (!box)
-            return 0;
-        seen = box->findChild<QLabel*>(QStringLiteral("aboutName"))->text();
-        EXPECT_FALSE(box->findChild<QLabel*>(QStringLiteral("aboutIcon"))->pixmap().isNull());
-        QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("aboutOk")), Qt::LeftButton);
-        return box->result();
-    });
-    about->trigger();
-    SetDialogRunner({});
-    EXPECT_EQ(seen, QStringLiteral("Tarnwick R1.01"));
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The port list and the port's open failures as the operator meets them on Linux: devices that
 // come and go, and a device the user may not open.
-#include "fakebackend.h"
 #include "ptypeer.h"
 #include "windowtest.h"
 
@@ -67,21 +66,6 @@ TEST_F(PortListTest, OpeningTheListShowsDevicesPluggedInSinceAndKeepsTheChoice) 
     ports->setEditText(QStringLiteral("/dev/pts/7"));
     Open(ports);
     EXPECT_EQ(ports->currentText(), QStringLiteral("/dev/pts/7"));
-}
-
-TEST_F(PortListTest, ADescribedEntryOpensItsDeviceAlone) {
-    CReaderDlg dlg;
-    QStringList opened;
-    dlg.m_serial.SetBackendFactory([&](const QString& device) {
-        opened << device;
-        return std::make_unique<CFakeBackend>(device);
-    });
-    auto* ports = dlg.findChild<QComboBox*>(QStringLiteral("portList"));
-    ports->setCurrentIndex(ports->findText(kUsbEntry));
-    Click(dlg, "connectButton");
-    EXPECT_EQ(opened, QStringList({"/dev/ttyUSB0"}));
-    EXPECT_EQ(dlg.m_serial.Device(), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(dlg.State().m_waitHandshake, 1);
 }
 
 // Root opens a device whatever its permissions: as root, the calling thread acts as "nobody" while

@@ -107,17 +107,20 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
         return dialog.result();
     });
     ASSERT_TRUE(ConnectToSimulator(dlg));
+    const auto logged = [&](const char* line) {
+        return WaitUntil([&] { return Lines(dlg).contains(QString::fromLatin1(line)); });
+    };
     if (row.page < 2) {
         Click(dlg, "deviceSettingsButton");
-        ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_waitGetMode == 0; }));
+        ASSERT_TRUE(logged("Get Settings Successfully!!"));
     } else {
         dlg.findChild<QAction*>(QStringLiteral("showPasswordFunctionsAction"))->setChecked(true);
     }
     dlg.Sheet().SetActivePage(row.page % 2); // Reader Parameters reads the reader when shown
-    ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_waitGetParams == 0; }));
+    ASSERT_TRUE(row.page != 1 || logged("Get Settings Successfully!"));
     if (*row.typed) { // the password changes need a login first
         Click(dlg, "loginButton");
-        ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_loggedIn == 1; }))
+        ASSERT_TRUE(logged("Login Successfully!"))
             << Lines(dlg).join('|').toStdString() << messages.join('|').toStdString();
     }
     QTest::qWait(30);
@@ -141,11 +144,6 @@ TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     EXPECT_EQ(wire.last(), row.request) << wire.join('|').toStdString();
     // The request went unanswered: the port closes once an answer could no longer be on its way.
     EXPECT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }));
-    EXPECT_EQ(dlg.State().m_waitGetMode + dlg.State().m_waitSetMode + dlg.State().m_waitGetParams +
-                  dlg.State().m_waitSetParams + dlg.State().m_waitLogin +
-                  dlg.State().m_waitIdentify + dlg.State().m_waitModifyLoginPwd +
-                  dlg.State().m_waitModifyAuthPwd,
-              0);
     QString line = row.state; // "Login cancelled: ...", "Get ... cancelled at step 1 of 7: ..."
     line = line.contains(", step") ? line.replace(", step", " cancelled at step")
                                    : line + " cancelled";
