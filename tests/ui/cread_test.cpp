@@ -45,7 +45,7 @@ TEST_F(TagOperationPage, ActivationStopsTheStreamAndShowsTheStartValues) {
     dlg.Sheet().SetActivePage(0);
     dlg.Sheet().SetActivePage(1);
     EXPECT_EQ(Sent(), QStringList({"A0 02 FE 60"}));
-    EXPECT_TRUE(Page().m_readData.isEmpty());
+    EXPECT_TRUE(Page().m_values.readData.isEmpty());
     ExpectControls(dlg, {"readDataBox=", "fastWriteIdBox=AB CD"});
 }
 
@@ -144,7 +144,7 @@ TEST_F(TagOperationPage, RefusalSendsNothingAndLeavesThePendingOperation) {
         EXPECT_TRUE(Sent().isEmpty());
         EXPECT_EQ(TagFlags(), 8);
         EXPECT_TRUE(dlg.m_serial.GetPortOpen());
-        EXPECT_EQ(Page().m_readData.isEmpty(), row.button == std::string(kRead));
+        EXPECT_EQ(Page().m_values.readData.isEmpty(), row.button == std::string(kRead));
     }
 }
 
@@ -168,7 +168,7 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShowAndKeepsTheAttemptCount)
     Page().OnReadTag();
     EXPECT_EQ(Sent(), QStringList({"A0 06 80 04 02 00 03 D1"}));
     EXPECT_EQ(dlg.State().m_retryCount, 3);
-    EXPECT_TRUE(Page().m_readData.isEmpty());
+    EXPECT_TRUE(Page().m_values.readData.isEmpty());
     // The operator changed the box meanwhile: the resend is refused and the read ends.
     Enter({"readAddressBox=9"});
     Page().OnReadTag();
@@ -224,7 +224,7 @@ TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     Page().AppendReadData(QStringLiteral("ab"));
     Page().ShowFastWriteId(QStringLiteral("00 01 "));
     Page().LoginSucceeded();
-    EXPECT_EQ(Page().m_fastWriteId, "00 01 ");
+    EXPECT_EQ(Page().m_values.fastWriteId, "00 01 ");
     EXPECT_TRUE(messages.isEmpty());
 }
 
