@@ -202,7 +202,7 @@ TEST_F(WorkmodePage, RequestsUseTheMembersWhileThePageHasNoControls) {
                                    "A0 07 62 02 00 80 00 00 75"}));
     Page().m_readBack = {3, 15, 1, 1, 10, 1, 8, 12, 9, 3, 2, 10};
     Page().ShowReadBack();
-    EXPECT_EQ(std::pair(Page().m_workMode, Page().m_userCode), std::pair(2, 9));
+    EXPECT_EQ(std::pair(Page().m_values.workMode, Page().m_values.userCode), std::pair(2, 9));
     Page().SendCommMode();
     EXPECT_EQ(Sent(), QStringList({"A0 05 60 00 72 03 86"}));
 }
