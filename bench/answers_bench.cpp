@@ -195,7 +195,7 @@ void ClearDataBox(Window& w) {
     w.dlg.IdentifyPage().UpdateData(false);
 }
 void ClearReadData(Window& w) {
-    w.dlg.ReadPage().m_readData.clear();
+    w.dlg.ReadPage().m_values.readData.clear();
     w.dlg.ReadPage().UpdateData(false);
 }
 void RefreshDataBox(Window& w) {

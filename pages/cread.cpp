@@ -69,6 +69,8 @@ void ShowLines(QPlainTextEdit* box, int lines) {
 
 CRead::CRead(IPageHost& host) : CPropertyPage(QStringLiteral("Tag Operation")), m_host(host) {}
 
+CRead::~CRead() = default;
+
 // ---- controls ----
 
 QSize CRead::FormSizeHint() const {
@@ -76,81 +78,56 @@ QSize CRead::FormSizeHint() const {
 }
 
 void CRead::BuildControls(QWidget* page) {
-    Ui::ReadPage form;
-    form.setupUi(page);
-    m_fastWriteIdBox = form.fastWriteIdBox;
-    m_loginButton = form.loginButton;
-    m_authorizeButton = form.authorizeButton;
-    m_modifyLoginPasswordButton = form.modifyLoginPasswordButton;
-    m_modifyAuthorizeCodeButton = form.modifyAuthorizeCodeButton;
-    m_readSectionList = form.readSectionList;
-    m_readAddressBox = form.readAddressBox;
-    m_readLengthBox = form.readLengthBox;
-    m_readDataBox = form.readDataBox;
-    m_writeSectionList = form.writeSectionList;
-    m_writeAddressLabel = form.writeAddressLabel;
-    m_writeAddressBox = form.writeAddressBox;
-    m_writeDataLabel = form.writeDataLabel;
-    m_writeDataBox = form.writeDataBox;
-    m_writeDataNote = form.writeDataNote;
-    m_writeTagButton = form.writeTagButton;
-    m_lockList = form.lockList;
-    m_passwordBox = form.destroyPasswordBox;
-    QPushButton* fastButton = form.fastWriteTagIdButton;
-    QPushButton* readButton = form.readTagButton;
-    QPushButton* initButton = form.initializeButton;
-    QPushButton* lockButton = form.lockButton;
-    QPushButton* destroyButton = form.destroyButton;
-
-    m_readSectionList->addItems(LabelTexts<TagSection>());
-    m_writeSectionList->addItems(LabelTexts<TagSection>());
-    m_lockList->addItems(LabelTexts<LockKind>());
-    ShowLines(m_fastWriteIdBox, 3);
-    ShowLines(m_readDataBox, 4);
-    ShowLines(m_writeDataBox, 2);
-    for (QWidget* box :
-         std::initializer_list<QWidget*>{m_fastWriteIdBox, m_readDataBox, m_writeDataBox,
-                                         m_readAddressBox, m_readLengthBox, m_writeAddressBox})
+    Ui::ReadPage& form = m_form.Build(page);
+    form.readSectionList->addItems(LabelTexts<TagSection>());
+    form.writeSectionList->addItems(LabelTexts<TagSection>());
+    form.lockList->addItems(LabelTexts<LockKind>());
+    ShowLines(form.fastWriteIdBox, 3);
+    ShowLines(form.readDataBox, 4);
+    ShowLines(form.writeDataBox, 2);
+    for (QWidget* box : std::initializer_list<QWidget*>{form.fastWriteIdBox, form.readDataBox,
+                                                        form.writeDataBox, form.readAddressBox,
+                                                        form.readLengthBox, form.writeAddressBox})
         TypeUpperCase(box);
-    for (QPushButton* hidden :
-         {m_loginButton.data(), m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
-          m_modifyAuthorizeCodeButton.data()})
-        hidden->setVisible(m_passwordFunctionsShown);
+    SetPasswordFunctionsShown(m_passwordFunctionsShown);
 
-    QObject::connect(readButton, &QPushButton::clicked, page, [this] { ReadTag(true); });
-    QObject::connect(m_writeTagButton, &QPushButton::clicked, page, [this] { WriteTag(true); });
-    QObject::connect(initButton, &QPushButton::clicked, page, [this] { Initialize(true); });
-    QObject::connect(lockButton, &QPushButton::clicked, page, [this] { Lock(true); });
-    QObject::connect(destroyButton, &QPushButton::clicked, page, [this] { Destroy(true); });
-    QObject::connect(m_writeSectionList, &QComboBox::activated, page,
+    QObject::connect(form.readTagButton, &QPushButton::clicked, page, [this] { ReadTag(true); });
+    QObject::connect(form.writeTagButton, &QPushButton::clicked, page, [this] { WriteTag(true); });
+    QObject::connect(form.initializeButton, &QPushButton::clicked, page,
+                     [this] { Initialize(true); });
+    QObject::connect(form.lockButton, &QPushButton::clicked, page, [this] { Lock(true); });
+    QObject::connect(form.destroyButton, &QPushButton::clicked, page, [this] { Destroy(true); });
+    QObject::connect(form.writeSectionList, &QComboBox::activated, page,
                      [this] { OnWriteSectionCloseUp(); });
-    QObject::connect(fastButton, &QPushButton::clicked, page, [this] { OnFastWriteTagId(); });
-    QObject::connect(m_loginButton, &QPushButton::clicked, page, [this] { OnLogin(); });
-    QObject::connect(m_authorizeButton, &QPushButton::clicked, page, [this] { OnAuthorize(); });
-    QObject::connect(m_modifyLoginPasswordButton, &QPushButton::clicked, page,
+    QObject::connect(form.fastWriteTagIdButton, &QPushButton::clicked, page,
+                     [this] { OnFastWriteTagId(); });
+    QObject::connect(form.loginButton, &QPushButton::clicked, page, [this] { OnLogin(); });
+    QObject::connect(form.authorizeButton, &QPushButton::clicked, page, [this] { OnAuthorize(); });
+    QObject::connect(form.modifyLoginPasswordButton, &QPushButton::clicked, page,
                      [this] { OnModifyLoginPassword(); });
-    QObject::connect(m_modifyAuthorizeCodeButton, &QPushButton::clicked, page,
+    QObject::connect(form.modifyAuthorizeCodeButton, &QPushButton::clicked, page,
                      [this] { OnModifyAuthorizeCode(); });
 }
 
 void CRead::OnInitDialog() {
-    m_readSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
-    m_writeSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
-    m_lockList->setCurrentIndex(IndexOf(LockKind::Epc));
-    m_readAddressBox->setText(QStringLiteral("2"));
-    m_readLengthBox->setText(QStringLiteral("1"));
-    m_writeAddressBox->setText(QStringLiteral("2"));
-    m_writeDataBox->setPlainText(QStringLiteral("1234"));
-    m_loginButton->setEnabled(true);
-    m_authorizeButton->setEnabled(false);
-    m_modifyLoginPasswordButton->setEnabled(false);
-    m_modifyAuthorizeCodeButton->setEnabled(false);
-    m_fastWriteId = QStringLiteral("00 00");
+    Ui::ReadPage& f = *m_form.Get();
+    f.readSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
+    f.writeSectionList->setCurrentIndex(IndexOf(TagSection::Epc));
+    f.lockList->setCurrentIndex(IndexOf(LockKind::Epc));
+    f.readAddressBox->setText(QStringLiteral("2"));
+    f.readLengthBox->setText(QStringLiteral("1"));
+    f.writeAddressBox->setText(QStringLiteral("2"));
+    f.writeDataBox->setPlainText(QStringLiteral("1234"));
+    f.loginButton->setEnabled(true);
+    f.authorizeButton->setEnabled(false);
+    f.modifyLoginPasswordButton->setEnabled(false);
+    f.modifyAuthorizeCodeButton->setEnabled(false);
+    m_values.fastWriteId = QStringLiteral("00 00");
     CPropertyPage::OnInitDialog();
 }
 
 void CRead::OnSetActive() {
-    m_readData.clear();
+    m_values.readData.clear();
     RefreshReadData();
     // A multi-tag stream started on the identify page ends when this page comes up.
     m_host.OpenPortIfClosed();
@@ -159,11 +136,12 @@ void CRead::OnSetActive() {
 }
 
 bool CRead::UpdateData(bool fromControls) {
+    const Ui::ReadPage* f = m_form.Get();
+    if (!f)
+        return true;
     if (fromControls) {
-        if (m_readDataBox)
-            m_readData = m_readDataBox->toPlainText();
-        if (m_fastWriteIdBox)
-            m_fastWriteId = m_fastWriteIdBox->toPlainText();
+        m_values.readData = f->readDataBox->toPlainText();
+        m_values.fastWriteId = f->fastWriteIdBox->toPlainText();
     } else {
         RefreshReadData();
         RefreshFastWriteId();
@@ -171,75 +149,69 @@ bool CRead::UpdateData(bool fromControls) {
     return true;
 }
 
-// Each refresh writes only the box whose member changed, so that text the operator is typing
+// Each refresh writes only the box whose value changed, so that text the operator is typing
 // into the other box is kept.
 void CRead::RefreshReadData() {
-    if (m_readDataBox)
-        m_readDataBox->setPlainText(m_readData);
+    if (const Ui::ReadPage* f = m_form.Get())
+        f->readDataBox->setPlainText(m_values.readData);
 }
 
 void CRead::RefreshFastWriteId() {
-    if (m_fastWriteIdBox)
-        m_fastWriteIdBox->setPlainText(m_fastWriteId);
+    if (const Ui::ReadPage* f = m_form.Get())
+        f->fastWriteIdBox->setPlainText(m_values.fastWriteId);
 }
 
 void CRead::OnWriteSectionCloseUp() {
-    if (!m_writeSectionList)
+    const Ui::ReadPage* f = m_form.Get();
+    if (!f)
         return;
-    const bool writable = ListText(m_writeSectionList) != LabelText(TagSection::Reserved);
+    const bool writable = ListText(f->writeSectionList) != LabelText(TagSection::Reserved);
     for (QWidget* control :
-         {static_cast<QWidget*>(m_writeAddressBox.data()),
-          static_cast<QWidget*>(m_writeAddressLabel), static_cast<QWidget*>(m_writeDataBox.data()),
-          static_cast<QWidget*>(m_writeDataLabel), static_cast<QWidget*>(m_writeTagButton),
-          static_cast<QWidget*>(m_writeDataNote)})
-        if (control)
-            control->setEnabled(writable);
+         std::initializer_list<QWidget*>{f->writeAddressBox, f->writeAddressLabel, f->writeDataBox,
+                                         f->writeDataLabel, f->writeTagButton, f->writeDataNote})
+        control->setEnabled(writable);
 }
 
 // ---- results from the dispatcher ----
 
 void CRead::AppendReadData(const QString& text) {
-    m_readData += text;
+    m_values.readData += text;
     RefreshReadData();
 }
 
 void CRead::LoginSucceeded() {
-    if (m_loginButton)
-        m_loginButton->setEnabled(false);
-    for (QPushButton* button : {m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
-                                m_modifyAuthorizeCodeButton.data()})
-        if (button)
-            button->setEnabled(true);
+    const Ui::ReadPage* f = m_form.Get();
+    if (!f)
+        return;
+    f->loginButton->setEnabled(false);
+    for (QPushButton* button :
+         {f->authorizeButton, f->modifyLoginPasswordButton, f->modifyAuthorizeCodeButton})
+        button->setEnabled(true);
 }
 
 void CRead::ShowFastWriteId(const QString& text) {
-    m_fastWriteId = text;
+    m_values.fastWriteId = text;
     RefreshFastWriteId();
 }
 
 // ---- tag operations ----
 
 void CRead::ReadInputs() {
-    if (m_readSectionList)
-        m_inputs.readSection = ListText(m_readSectionList);
-    if (m_readAddressBox)
-        m_inputs.readAddress = IntOrZero(m_readAddressBox);
-    if (m_readLengthBox)
-        m_inputs.readLength = IntOrZero(m_readLengthBox);
-    if (m_writeSectionList)
-        m_inputs.writeSection = ListText(m_writeSectionList);
-    if (m_writeAddressBox)
-        m_inputs.writeAddress = IntOrZero(m_writeAddressBox);
-    if (m_writeDataBox)
-        m_inputs.writeData = m_writeDataBox->toPlainText();
-    if (m_lockList)
-        m_inputs.lockChoice = ListText(m_lockList);
-    if (m_passwordBox)
-        m_inputs.password = m_passwordBox->text();
+    const Ui::ReadPage* f = m_form.Get();
+    if (!f)
+        return;
+    m_values.readSection = ListText(f->readSectionList);
+    m_values.readAddress = IntOrZero(f->readAddressBox);
+    m_values.readLength = IntOrZero(f->readLengthBox);
+    m_values.writeSection = ListText(f->writeSectionList);
+    m_values.writeAddress = IntOrZero(f->writeAddressBox);
+    m_values.writeData = f->writeDataBox->toPlainText();
+    m_values.lockChoice = ListText(f->lockList);
+    m_values.password = f->destroyPasswordBox->text();
 }
 
 QWidget* CRead::MessageParent() const {
-    return HasWindow() ? Window() : m_host.MessageParent();
+    return m_form.Get() ? Window() : m_host.MessageParent();
 }
 
 void CRead::Refuse(const QString& text, bool newOperation, int& pendingFlag) {
@@ -259,9 +231,9 @@ void CRead::OnReadTag() {
 void CRead::ReadTag(bool newOperation) {
     m_host.OpenPortIfClosed();
     ReadInputs();
-    const auto section = FromLabelText<TagSection>(m_inputs.readSection);
-    const int address = m_inputs.readAddress;
-    const int length = m_inputs.readLength;
+    const auto section = FromLabelText<TagSection>(m_values.readSection);
+    const int address = m_values.readAddress;
+    const int length = m_values.readLength;
     const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
     const int longest = section == TagSection::Epc ? kEpcLongestRead : kLongestRead;
     if (!section)
@@ -279,7 +251,7 @@ void CRead::ReadTag(bool newOperation) {
                                         static_cast<std::uint8_t>(address),
                                         static_cast<std::uint8_t>(length)));
     }
-    m_readData.clear();
+    m_values.readData.clear();
     RefreshReadData();
 }
 
@@ -290,8 +262,8 @@ void CRead::OnWriteTag() {
 void CRead::WriteTag(bool newOperation) {
     m_host.OpenPortIfClosed();
     ReadInputs();
-    const auto section = FromLabelText<TagSection>(m_inputs.writeSection);
-    const int address = m_inputs.writeAddress;
+    const auto section = FromLabelText<TagSection>(m_values.writeSection);
+    const int address = m_values.writeAddress;
     const int lowest = section == TagSection::Epc ? kEpcFirstWord : 0;
     if (!section) {
         Refuse(QStringLiteral("Invalid Section! Choose EPC, TID or User."), newOperation,
@@ -308,7 +280,7 @@ void CRead::WriteTag(bool newOperation) {
         Refuse(QStringLiteral("Invalid Address"), newOperation, m_host.State().m_waitWriteTag);
         return;
     }
-    const auto word = HexToBytes(m_inputs.writeData.toStdString(), 2);
+    const auto word = HexToBytes(m_values.writeData.toStdString(), 2);
     if (!word || word->size() != 2) {
         Refuse(QStringLiteral("Invalid Data"), newOperation, m_host.State().m_waitWriteTag);
         return;
@@ -333,7 +305,7 @@ void CRead::OnLock() {
 void CRead::Lock(bool newOperation) {
     m_host.OpenPortIfClosed();
     ReadInputs();
-    const auto kind = FromLabelText<LockKind>(m_inputs.lockChoice);
+    const auto kind = FromLabelText<LockKind>(m_values.lockChoice);
     if (!kind) {
         Refuse(QStringLiteral("Invalid Lock Choice! Choose one of the LOCK entries of the list."),
                newOperation, m_host.State().m_waitLockTag);
@@ -349,7 +321,7 @@ void CRead::OnDestroy() {
 void CRead::Destroy(bool newOperation) {
     m_host.OpenPortIfClosed();
     ReadInputs();
-    const QString& text = m_inputs.password;
+    const QString& text = m_values.password;
     // Only the first eight characters count; each must be a hex digit.
     std::uint8_t digits[kPasswordDigits] = {};
     bool valid = text.size() >= kPasswordDigits;
@@ -378,9 +350,9 @@ constexpr std::size_t kMaxTagIdBytes = 12;
 } // namespace
 
 void CRead::OnFastWriteTagId() {
-    if (m_fastWriteIdBox)
-        m_fastWriteId = m_fastWriteIdBox->toPlainText();
-    const auto id = HexToBytes(m_fastWriteId.toStdString(), kMaxTagIdBytes);
+    if (const Ui::ReadPage* f = m_form.Get())
+        m_values.fastWriteId = f->fastWriteIdBox->toPlainText();
+    const auto id = HexToBytes(m_values.fastWriteId.toStdString(), kMaxTagIdBytes);
     if (!id || id->size() < 2 || id->size() % 2 != 0) {
         ShowMessage(MessageParent(), QStringLiteral("Invalid Input!"));
         return;
@@ -444,10 +416,8 @@ void CRead::OnModifyAuthorizeCode() {
 
 void CRead::SetPasswordFunctionsShown(bool shown) {
     m_passwordFunctionsShown = shown;
-    for (QPushButton* button :
-         {m_loginButton.data(), m_authorizeButton.data(), m_modifyLoginPasswordButton.data(),
-          m_modifyAuthorizeCodeButton.data()}) {
-        if (button)
+    if (const Ui::ReadPage* f = m_form.Get())
+        for (QPushButton* button : {f->loginButton, f->authorizeButton,
+                                    f->modifyLoginPasswordButton, f->modifyAuthorizeCodeButton})
             button->setVisible(shown);
-    }
 }

@@ -6,26 +6,42 @@
 // handler reads the controls as they are, validates them, and only then builds and sends the
 // request. Without controls (the page's group is not in the sheet) it works on the values the
 // controls held when they were last read.
+//
+// The page is its values (ReadValues) and its form; it reaches a control only through m_form,
+// which has no form while the page has no controls.
 #pragma once
 
 #include "protocol/frame.h"
 #include "widgets/cpropertypage.h"
 
-#include <QPointer>
 #include <QString>
 
 class IPageHost;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+namespace Ui {
+class ReadPage;
+}
+
+// What the page shows, kept while the page has no controls.
+struct ReadValues {
+    QString readData;    // the read Data box
+    QString fastWriteId; // the fast-write ID box
+    // The operation boxes and lists as they were when last read; the handlers use these.
+    QString readSection = QStringLiteral("EPC");
+    int readAddress = 2;
+    int readLength = 1;
+    QString writeSection = QStringLiteral("EPC");
+    int writeAddress = 2;
+    QString writeData = QStringLiteral("1234");
+    QString lockChoice = QStringLiteral("LOCK EPC");
+    QString password;
+};
 
 class CRead : public CPropertyPage {
 public:
     explicit CRead(IPageHost& host);
+    ~CRead() override;
 
-    // Form transfer of the read Data box (m_readData) and the fast-write ID box (m_fastWriteId).
+    // Form transfer of the read Data box and the fast-write ID box.
     bool UpdateData(bool fromControls) override;
     QSize FormSizeHint() const override;
 
@@ -54,8 +70,7 @@ public:
     void LoginSucceeded();
     void ShowFastWriteId(const QString& text);
 
-    QString m_readData;    // the read Data box
-    QString m_fastWriteId; // the fast-write ID box
+    ReadValues m_values;
 
 protected:
     void BuildControls(QWidget* page) override;
@@ -63,19 +78,6 @@ protected:
     void OnSetActive() override;
 
 private:
-    // What the operation boxes and lists held when they were last read; the handlers use these
-    // when the page has no controls.
-    struct Inputs {
-        QString readSection = QStringLiteral("EPC");
-        int readAddress = 2;
-        int readLength = 1;
-        QString writeSection = QStringLiteral("EPC");
-        int writeAddress = 2;
-        QString writeData = QStringLiteral("1234");
-        QString lockChoice = QStringLiteral("LOCK EPC");
-        QString password;
-    };
-
     void ReadTag(bool newOperation);
     void WriteTag(bool newOperation);
     void Initialize(bool newOperation);
@@ -92,24 +94,5 @@ private:
     bool m_passwordFunctionsShown = false;
 
     IPageHost& m_host;
-    Inputs m_inputs;
-
-    QPointer<QComboBox> m_readSectionList;
-    QPointer<QLineEdit> m_readAddressBox;
-    QPointer<QLineEdit> m_readLengthBox;
-    QPointer<QPlainTextEdit> m_readDataBox;
-    QPointer<QComboBox> m_writeSectionList;
-    QPointer<QLabel> m_writeAddressLabel;
-    QPointer<QLineEdit> m_writeAddressBox;
-    QPointer<QLabel> m_writeDataLabel;
-    QPointer<QPlainTextEdit> m_writeDataBox;
-    QPointer<QLabel> m_writeDataNote;
-    QPointer<QPushButton> m_writeTagButton;
-    QPointer<QComboBox> m_lockList;
-    QPointer<QLineEdit> m_passwordBox;
-    QPointer<QPlainTextEdit> m_fastWriteIdBox;
-    QPointer<QPushButton> m_loginButton;
-    QPointer<QPushButton> m_authorizeButton;
-    QPointer<QPushButton> m_modifyLoginPasswordButton;
-    QPointer<QPushButton> m_modifyAuthorizeCodeButton;
+    CPageForm<Ui::ReadPage> m_form;
 };

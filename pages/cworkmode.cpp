@@ -58,84 +58,60 @@ QSize CWorkmode::FormSizeHint() const {
 }
 
 void CWorkmode::BuildControls(QWidget* page) {
-    Ui::WorkmodePage form;
-    form.setupUi(page);
-    m_masterSlaveRadio = form.masterSlaveRadio;
-    m_timerRadio = form.timerRadio;
-    m_triggerRadio = form.triggerRadio;
-    m_idBorderCheck = form.idBorderCheck;
-    m_idBorderIntervalLabel = form.idBorderIntervalLabel;
-    m_idBorderIntervalBox = form.idBorderIntervalBox;
-    m_idBorderUnitLabel = form.idBorderUnitLabel;
-    m_timerGroup = form.timerGroup;
-    m_timerIntervalBox = form.timerIntervalBox;
-    m_triggerGroup = form.triggerGroup;
-    m_triggerList = form.triggerList;
-    m_shutDownDelayBox = form.shutDownDelayBox;
-    m_commModeList = form.commModeList;
-    m_rs232Group = form.rs232Group;
-    m_baud232List = form.rs232BaudList;
-    m_rs485Group = form.rs485Group;
-    m_baud485List = form.rs485BaudList;
-    m_wiegandGroup = form.wiegandGroup;
-    m_wiegandList = form.wiegandProtocolList;
-    m_pulseWidthBox = form.pulseWidthBox;
-    m_pulseCycleBox = form.pulseCycleBox;
-    m_userCodeBox = form.userCodeBox;
-
-    m_triggerList->addItems(LabelTexts<Trigger>());
-    m_commModeList->addItems(LabelTexts<CommMode>());
-    m_baud232List->addItems(LabelTexts<Baud>());
-    m_baud485List->addItems(LabelTexts<Baud>());
-    m_wiegandList->addItems(kWiegandEntries);
+    Ui::WorkmodePage& form = m_form.Build(page);
+    form.triggerList->addItems(LabelTexts<Trigger>());
+    form.commModeList->addItems(LabelTexts<CommMode>());
+    form.rs232BaudList->addItems(LabelTexts<Baud>());
+    form.rs485BaudList->addItems(LabelTexts<Baud>());
+    form.wiegandProtocolList->addItems(kWiegandEntries);
 
     QObject::connect(form.defaultButton, &QPushButton::clicked, page, [this] { OnDefault(); });
     QObject::connect(form.getSettingsButton, &QPushButton::clicked, page,
                      [this] { OnGetSettings(); });
     QObject::connect(form.setSettingsButton, &QPushButton::clicked, page,
                      [this] { OnSetSettings(); });
-    QObject::connect(m_masterSlaveRadio, &QRadioButton::clicked, page,
+    QObject::connect(form.masterSlaveRadio, &QRadioButton::clicked, page,
                      [this] { OnRadioMasterSlave(); });
-    QObject::connect(m_timerRadio, &QRadioButton::clicked, page, [this] { OnRadioTimer(); });
-    QObject::connect(m_triggerRadio, &QRadioButton::clicked, page, [this] { OnRadioTrigger(); });
-    QObject::connect(m_idBorderCheck, &QCheckBox::clicked, page, [this] { OnIdBorderClicked(); });
-    QObject::connect(m_triggerList, &QComboBox::currentTextChanged, page,
-                     [this] { m_triggerText = ListText(m_triggerList); });
-    new CCloseUpWatcher(m_commModeList, [this] { OnCommModeCloseUp(); });
-    QObject::connect(m_commModeList, &QComboBox::currentTextChanged, page,
-                     [this] { m_commModeText = ListText(m_commModeList); });
-    QObject::connect(m_baud232List, &QComboBox::currentTextChanged, page,
-                     [this] { m_baud232Text = ListText(m_baud232List); });
-    QObject::connect(m_baud485List, &QComboBox::currentTextChanged, page,
-                     [this] { m_baud485Text = ListText(m_baud485List); });
-    QObject::connect(m_wiegandList, &QComboBox::currentTextChanged, page,
-                     [this] { m_wiegandText = ListText(m_wiegandList); });
+    QObject::connect(form.timerRadio, &QRadioButton::clicked, page, [this] { OnRadioTimer(); });
+    QObject::connect(form.triggerRadio, &QRadioButton::clicked, page, [this] { OnRadioTrigger(); });
+    QObject::connect(form.idBorderCheck, &QCheckBox::clicked, page,
+                     [this] { OnIdBorderClicked(); });
+    new CCloseUpWatcher(form.commModeList, [this] { OnCommModeCloseUp(); });
+    // The lists' texts are values the operator edits in place; the values follow them at once.
+    for (const auto& [list, value] : {std::pair(form.triggerList, &m_values.trigger),
+                                      std::pair(form.commModeList, &m_values.commMode),
+                                      std::pair(form.rs232BaudList, &m_values.baud232),
+                                      std::pair(form.rs485BaudList, &m_values.baud485),
+                                      std::pair(form.wiegandProtocolList, &m_values.wiegand)})
+        QObject::connect(list, &QComboBox::currentTextChanged, page,
+                         [list, value] { *value = ListText(list); });
 }
 
 void CWorkmode::OnInitDialog() {
     CPropertyPage::OnInitDialog();
 
+    Ui::WorkmodePage& f = *m_form.Get();
     SelectCommMode(LabelText(CommMode::Rs485));
-    SelectListText(m_baud232List, LabelText(Baud::B9600));
-    SelectListText(m_baud485List, LabelText(Baud::B9600));
+    SelectListText(f.rs232BaudList, LabelText(Baud::B9600));
+    SelectListText(f.rs485BaudList, LabelText(Baud::B9600));
     SelectWiegand(kWiegandEntries[0]);
     SelectTrigger(LabelText(Trigger::HighLevel));
 
-    m_rs232Group->setEnabled(false);
-    m_wiegandGroup->setEnabled(false);
-    m_triggerGroup->setEnabled(false);
-    m_rs485Group->setEnabled(true);
-    m_timerGroup->setEnabled(true);
+    f.rs232Group->setEnabled(false);
+    f.wiegandGroup->setEnabled(false);
+    f.triggerGroup->setEnabled(false);
+    f.rs485Group->setEnabled(true);
+    f.timerGroup->setEnabled(true);
 
-    m_workMode = 1;
-    m_shutDownDelay = 10;
-    m_userCode = 0;
-    m_pulseCycle = 12;
-    m_pulseWidth = 8;
-    m_timerInterval = 15;
-    m_idBorderOn = 0;
+    m_values.workMode = 1;
+    m_values.shutDownDelay = 10;
+    m_values.userCode = 0;
+    m_values.pulseCycle = 12;
+    m_values.pulseWidth = 8;
+    m_values.timerInterval = 15;
+    m_values.idBorderOn = 0;
     EnableIdBorderInterval(false);
-    m_idBorderInterval = 10;
+    m_values.idBorderInterval = 10;
 
     UpdateData(false);
     if (!m_windowStartsGet)
@@ -143,76 +119,77 @@ void CWorkmode::OnInitDialog() {
 }
 
 bool CWorkmode::UpdateData(bool fromControls) {
-    if (!HasWindow())
+    Ui::WorkmodePage* f = m_form.Get();
+    if (!f)
         return true;
-    ExchangeRadio(fromControls, {m_masterSlaveRadio, m_timerRadio, m_triggerRadio}, m_workMode);
-    if (!ExchangeInt(fromControls, m_userCodeBox, m_userCode) ||
-        !ExchangeInt(fromControls, m_shutDownDelayBox, m_shutDownDelay) ||
-        !ExchangeInt(fromControls, m_pulseCycleBox, m_pulseCycle) ||
-        !ExchangeInt(fromControls, m_pulseWidthBox, m_pulseWidth))
+    WorkmodeValues& v = m_values;
+    ExchangeRadio(fromControls, {f->masterSlaveRadio, f->timerRadio, f->triggerRadio}, v.workMode);
+    if (!ExchangeInt(fromControls, f->userCodeBox, v.userCode) ||
+        !ExchangeInt(fromControls, f->shutDownDelayBox, v.shutDownDelay) ||
+        !ExchangeInt(fromControls, f->pulseCycleBox, v.pulseCycle) ||
+        !ExchangeInt(fromControls, f->pulseWidthBox, v.pulseWidth))
         return false;
-    ExchangeCheck(fromControls, m_idBorderCheck, m_idBorderOn);
-    return ExchangeInt(fromControls, m_idBorderIntervalBox, m_idBorderInterval) &&
-           ExchangeInt(fromControls, m_timerIntervalBox, m_timerInterval);
+    ExchangeCheck(fromControls, f->idBorderCheck, v.idBorderOn);
+    return ExchangeInt(fromControls, f->idBorderIntervalBox, v.idBorderInterval) &&
+           ExchangeInt(fromControls, f->timerIntervalBox, v.timerInterval);
 }
 
 // ---- enabling ----
 
 void CWorkmode::EnableForMode(WorkMode mode) {
-    if (!HasWindow())
-        return;
-    m_timerGroup->setEnabled(mode == WorkMode::Timer);
-    m_triggerGroup->setEnabled(mode == WorkMode::Trigger);
+    if (Ui::WorkmodePage* f = m_form.Get()) {
+        f->timerGroup->setEnabled(mode == WorkMode::Timer);
+        f->triggerGroup->setEnabled(mode == WorkMode::Trigger);
+    }
 }
 
 void CWorkmode::EnableForOutput(CommMode output) {
-    if (!HasWindow())
-        return;
-    m_rs232Group->setEnabled(output == CommMode::Rs232);
-    m_rs485Group->setEnabled(output == CommMode::Rs485);
-    m_wiegandGroup->setEnabled(output == CommMode::Wiegand);
+    if (Ui::WorkmodePage* f = m_form.Get()) {
+        f->rs232Group->setEnabled(output == CommMode::Rs232);
+        f->rs485Group->setEnabled(output == CommMode::Rs485);
+        f->wiegandGroup->setEnabled(output == CommMode::Wiegand);
+    }
 }
 
 void CWorkmode::EnableIdBorderInterval(bool enable) {
-    if (!HasWindow())
-        return;
-    m_idBorderIntervalLabel->setEnabled(enable);
-    m_idBorderIntervalBox->setEnabled(enable);
-    m_idBorderUnitLabel->setEnabled(enable);
+    if (Ui::WorkmodePage* f = m_form.Get())
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 f->idBorderIntervalLabel, f->idBorderIntervalBox, f->idBorderUnitLabel})
+            control->setEnabled(enable);
 }
 
 // ---- lists ----
 
 QString CWorkmode::TriggerText() const {
-    return HasWindow() ? ListText(m_triggerList) : m_triggerText;
+    return m_form.Get() ? ListText(m_form.Get()->triggerList) : m_values.trigger;
 }
 QString CWorkmode::CommModeText() const {
-    return HasWindow() ? ListText(m_commModeList) : m_commModeText;
+    return m_form.Get() ? ListText(m_form.Get()->commModeList) : m_values.commMode;
 }
 QString CWorkmode::Baud232Text() const {
-    return HasWindow() ? ListText(m_baud232List) : m_baud232Text;
+    return m_form.Get() ? ListText(m_form.Get()->rs232BaudList) : m_values.baud232;
 }
 QString CWorkmode::Baud485Text() const {
-    return HasWindow() ? ListText(m_baud485List) : m_baud485Text;
+    return m_form.Get() ? ListText(m_form.Get()->rs485BaudList) : m_values.baud485;
 }
 QString CWorkmode::WiegandText() const {
-    return HasWindow() ? ListText(m_wiegandList) : m_wiegandText;
+    return m_form.Get() ? ListText(m_form.Get()->wiegandProtocolList) : m_values.wiegand;
 }
 
 void CWorkmode::SelectTrigger(const QString& text) {
-    if (HasWindow())
-        SelectListText(m_triggerList, text);
-    m_triggerText = FromLabelText<Trigger>(text) ? text : QString();
+    if (Ui::WorkmodePage* f = m_form.Get())
+        SelectListText(f->triggerList, text);
+    m_values.trigger = FromLabelText<Trigger>(text) ? text : QString();
 }
 void CWorkmode::SelectCommMode(const QString& text) {
-    if (HasWindow())
-        SelectListText(m_commModeList, text);
-    m_commModeText = FromLabelText<CommMode>(text) ? text : QString();
+    if (Ui::WorkmodePage* f = m_form.Get())
+        SelectListText(f->commModeList, text);
+    m_values.commMode = FromLabelText<CommMode>(text) ? text : QString();
 }
 void CWorkmode::SelectWiegand(const QString& text) {
-    if (HasWindow())
-        SelectListText(m_wiegandList, text);
-    m_wiegandText = kWiegandEntries.contains(text) ? text : QString();
+    if (Ui::WorkmodePage* f = m_form.Get())
+        SelectListText(f->wiegandProtocolList, text);
+    m_values.wiegand = kWiegandEntries.contains(text) ? text : QString();
 }
 
 // ---- operator actions ----
@@ -229,7 +206,7 @@ void CWorkmode::OnRadioTrigger() {
 
 void CWorkmode::OnIdBorderClicked() {
     UpdateData(true);
-    EnableIdBorderInterval(m_idBorderOn != 0);
+    EnableIdBorderInterval(m_values.idBorderOn != 0);
 }
 
 void CWorkmode::OnCommModeCloseUp() {
@@ -240,16 +217,16 @@ void CWorkmode::OnCommModeCloseUp() {
 void CWorkmode::OnDefault() {
     if (m_host.State().m_connected != 1)
         return;
-    m_workMode = 1;
-    if (m_idBorderOn == 1) {
-        m_idBorderOn = 0;
+    m_values.workMode = 1;
+    if (m_values.idBorderOn == 1) {
+        m_values.idBorderOn = 0;
         EnableIdBorderInterval(false);
     }
-    m_timerInterval = 15;
-    m_shutDownDelay = 10;
-    m_pulseWidth = 8;
-    m_pulseCycle = 12;
-    m_userCode = 0;
+    m_values.timerInterval = 15;
+    m_values.shutDownDelay = 10;
+    m_values.pulseWidth = 8;
+    m_values.pulseCycle = 12;
+    m_values.userCode = 0;
     UpdateData(false);
     EnableForMode(WorkMode::Timer);
     EnableForOutput(CommMode::Rs232);
@@ -264,7 +241,7 @@ void CWorkmode::OnSetSettings() {
     m_host.OpenPortIfClosed();
     UpdateData(true);
 
-    const Bytes first = BeginSetWorkMode(m_host.State(), AtIndex<WorkMode>(m_workMode),
+    const Bytes first = BeginSetWorkMode(m_host.State(), AtIndex<WorkMode>(m_values.workMode),
                                          FromLabelText<CommMode>(CommModeText()));
     m_baudSentRate = 0;
 
@@ -287,7 +264,7 @@ void CWorkmode::Send(const Bytes& frame) {
 }
 
 void CWorkmode::Refuse(const QString& text) {
-    ShowMessage(HasWindow() ? Window() : m_host.MessageParent(), text);
+    ShowMessage(m_form.Get() ? Window() : m_host.MessageParent(), text);
     // The acknowledgement that brought this request is still in the receive buffer, and it is
     // also the acknowledgement a 0x60 write awaits: left there, the next receive event (a stray
     // byte is enough) would advance the sequence past the refused value and log it as a success.
@@ -307,16 +284,17 @@ void CWorkmode::SendWorkMode() {
 
 void CWorkmode::SendWorkModeValue() {
     // Master-slave also for no selection.
-    Send(BuildWorkMode(Encode(AtIndex<WorkMode>(m_workMode).value_or(WorkMode::MasterSlave))));
+    Send(BuildWorkMode(
+        Encode(AtIndex<WorkMode>(m_values.workMode).value_or(WorkMode::MasterSlave))));
 }
 
 void CWorkmode::SendTimerInterval() {
     UpdateData(true);
-    if (m_timerInterval < 1 || m_timerInterval > 100) {
+    if (m_values.timerInterval < 1 || m_values.timerInterval > 100) {
         Refuse(QStringLiteral("Interval: 1 -100!"));
         return;
     }
-    Send(BuildTimerInterval(static_cast<std::uint8_t>(m_timerInterval)));
+    Send(BuildTimerInterval(static_cast<std::uint8_t>(m_values.timerInterval)));
 }
 
 void CWorkmode::SendTriggerMode() {
@@ -326,29 +304,29 @@ void CWorkmode::SendTriggerMode() {
 
 void CWorkmode::SendShutDownDelay() {
     UpdateData(true);
-    if (m_shutDownDelay < 0 || m_shutDownDelay > 240) {
+    if (m_values.shutDownDelay < 0 || m_values.shutDownDelay > 240) {
         Refuse(QStringLiteral("Shut Down Delay: 0 - 240"));
         return;
     }
-    Send(BuildShutDownDelay(static_cast<std::uint8_t>(m_shutDownDelay)));
+    Send(BuildShutDownDelay(static_cast<std::uint8_t>(m_values.shutDownDelay)));
 }
 
 void CWorkmode::SendIdBorderFlag() {
     UpdateData(true);
-    Send(BuildIdBorderFlag(m_idBorderOn == 1 ? 1 : 2));
+    Send(BuildIdBorderFlag(m_values.idBorderOn == 1 ? 1 : 2));
 }
 
 void CWorkmode::SendIdBorderInterval() {
     UpdateData(true);
-    if (m_idBorderOn != 1) {
+    if (m_values.idBorderOn != 1) {
         Send(BuildIdBorderInterval(0));
         return;
     }
-    if (m_idBorderInterval < 1 || m_idBorderInterval > 255) {
+    if (m_values.idBorderInterval < 1 || m_values.idBorderInterval > 255) {
         Refuse(QStringLiteral("Interval of ID Border Upon Different: 1 - 255"));
         return;
     }
-    Send(BuildIdBorderInterval(static_cast<std::uint8_t>(m_idBorderInterval)));
+    Send(BuildIdBorderInterval(static_cast<std::uint8_t>(m_values.idBorderInterval)));
 }
 
 void CWorkmode::SendBaud(const QString& listText) {
@@ -370,11 +348,11 @@ void CWorkmode::SendBaudRs485() {
 void CWorkmode::SendWiegandSettings() {
     const int index = kWiegandEntries.indexOf(WiegandText());
     UpdateData(true);
-    if (m_pulseWidth < 1 || m_pulseWidth > 255) {
+    if (m_values.pulseWidth < 1 || m_values.pulseWidth > 255) {
         Refuse(QStringLiteral("Pulse Width: 0 - 255"));
         return;
     }
-    if (m_pulseCycle < 1 || m_pulseCycle > 255) {
+    if (m_values.pulseCycle < 1 || m_values.pulseCycle > 255) {
         Refuse(QStringLiteral("Pulse Cycle: 0 - 255"));
         return;
     }
@@ -385,17 +363,17 @@ void CWorkmode::SendWiegandSettings() {
         return;
     }
     Send(BuildWiegandSettings(static_cast<std::uint8_t>(index + 1),
-                              static_cast<std::uint8_t>(m_pulseWidth),
-                              static_cast<std::uint8_t>(m_pulseCycle)));
+                              static_cast<std::uint8_t>(m_values.pulseWidth),
+                              static_cast<std::uint8_t>(m_values.pulseCycle)));
 }
 
 void CWorkmode::SendUserCode() {
     UpdateData(true);
-    if (m_userCode < 0 || m_userCode > 255) {
+    if (m_values.userCode < 0 || m_values.userCode > 255) {
         Refuse(QStringLiteral("User Code: 0 - 255"));
         return;
     }
-    Send(BuildUserCode(static_cast<std::uint8_t>(m_userCode)));
+    Send(BuildUserCode(static_cast<std::uint8_t>(m_values.userCode)));
 }
 
 void CWorkmode::SendCommMode() {
@@ -430,26 +408,26 @@ void CWorkmode::ReadIdBorder() {
 void CWorkmode::ShowReadBack() {
     const auto& rb = m_readBack;
     const auto mode = Decode<WorkMode>(rb[0]);
-    m_workMode = mode ? IndexOf(*mode) : -1;
+    m_values.workMode = mode ? IndexOf(*mode) : -1;
     if (mode)
         EnableForMode(*mode);
-    m_timerInterval = rb[1];
+    m_values.timerInterval = rb[1];
     SelectTrigger(LabelText((rb[2] & 0x01) ? Trigger::HighLevel : Trigger::Off));
-    m_shutDownDelay = rb[4];
+    m_values.shutDownDelay = rb[4];
     if (const auto output = Decode<CommMode>(rb[9])) {
         SelectCommMode(LabelText(*output));
         EnableForOutput(*output);
     }
     SelectWiegand(rb[5] >= 1 && rb[5] <= 3 ? kWiegandEntries[rb[5] - 1] : QString());
-    m_pulseCycle = rb[7];
-    m_pulseWidth = rb[6];
-    m_userCode = rb[8];
+    m_values.pulseCycle = rb[7];
+    m_values.pulseWidth = rb[6];
+    m_values.userCode = rb[8];
     if (rb[10] == 1) {
-        m_idBorderOn = 1;
-        m_idBorderInterval = rb[11];
+        m_values.idBorderOn = 1;
+        m_values.idBorderInterval = rb[11];
         EnableIdBorderInterval(true);
     } else if (rb[10] == 2) {
-        m_idBorderOn = 0;
+        m_values.idBorderOn = 0;
         EnableIdBorderInterval(false);
     }
     UpdateData(false);

@@ -2,10 +2,12 @@
 // timing, the ID-border option, and the output interface (RS-232, RS-485 or Wiegand) with baud
 // rates, Wiegand protocol and pulse timing, and the user code.
 //
-// The page holds only its form values. Set Settings and Get Settings start request chains whose
-// state lives in the main window; the dispatcher continues them by calling the Send... and
-// Read... operations below, and ends a Get by calling ShowReadBack. Every operation works on the
-// members alone while the page has no controls.
+// The page is its values (WorkmodeValues) and its form, the view of them. The form transfer,
+// UpdateData, copies one to the other; every other operation works on the values and reaches a
+// control only through m_form, which has no form while the page has no controls. Set Settings and
+// Get Settings start request chains whose state lives in the main window; the dispatcher
+// continues them by calling the Send... and Read... operations below, and ends a Get by calling
+// ShowReadBack.
 #pragma once
 
 #include "protocol/frame.h"
@@ -17,12 +19,28 @@
 #include <cstdint>
 
 class IPageHost;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QRadioButton;
+namespace Ui {
+class WorkmodePage;
+}
+
+// What the page shows, kept while the page has no controls.
+struct WorkmodeValues {
+    // Bound one to one to the controls, in the order of the form transfer.
+    int workMode = 0; // 0 master-slave, 1 timer, 2 trigger, -1 none
+    int userCode = 0;
+    int shutDownDelay = 0;    // seconds
+    int pulseCycle = 0;       // units of 100 us
+    int pulseWidth = 0;       // units of 10 us
+    int idBorderOn = 0;       // 0 or 1
+    int idBorderInterval = 0; // seconds
+    int timerInterval = 0;    // units of 10 ms
+    // The lists' texts, which follow the lists as the operator picks or edits.
+    QString trigger;
+    QString commMode;
+    QString baud232;
+    QString baud485;
+    QString wiegand;
+};
 
 class CWorkmode : public CPropertyPage {
 public:
@@ -36,15 +54,7 @@ public:
     // 10 ID-border flag (0x7B), 11 ID-border interval (0x7A).
     std::array<std::uint8_t, 12> m_readBack{};
 
-    // Form values, bound one to one to the controls.
-    int m_workMode = 0; // 0 master-slave, 1 timer, 2 trigger, -1 none
-    int m_userCode = 0;
-    int m_shutDownDelay = 0;    // seconds
-    int m_pulseCycle = 0;       // units of 100 us
-    int m_pulseWidth = 0;       // units of 10 us
-    int m_idBorderOn = 0;       // 0 or 1
-    int m_idBorderInterval = 0; // seconds
-    int m_timerInterval = 0;    // units of 10 ms
+    WorkmodeValues m_values;
 
     bool UpdateData(bool fromControls) override;
     QSize FormSizeHint() const override;
@@ -123,35 +133,7 @@ private:
 
     IPageHost& m_host;
 
-    QString m_triggerText;
-    QString m_commModeText;
-    QString m_baud232Text;
-    QString m_baud485Text;
-    QString m_wiegandText;
-
     int m_baudSentRate = 0; // rate of the baud request of the running Set sequence, 0 for none
 
-    // Controls; valid only while HasWindow().
-    QRadioButton* m_masterSlaveRadio = nullptr;
-    QRadioButton* m_timerRadio = nullptr;
-    QRadioButton* m_triggerRadio = nullptr;
-    QCheckBox* m_idBorderCheck = nullptr;
-    QLabel* m_idBorderIntervalLabel = nullptr;
-    QLineEdit* m_idBorderIntervalBox = nullptr;
-    QLabel* m_idBorderUnitLabel = nullptr;
-    QGroupBox* m_timerGroup = nullptr;
-    QLineEdit* m_timerIntervalBox = nullptr;
-    QGroupBox* m_triggerGroup = nullptr;
-    QComboBox* m_triggerList = nullptr;
-    QLineEdit* m_shutDownDelayBox = nullptr;
-    QComboBox* m_commModeList = nullptr;
-    QGroupBox* m_rs232Group = nullptr;
-    QComboBox* m_baud232List = nullptr;
-    QGroupBox* m_rs485Group = nullptr;
-    QComboBox* m_baud485List = nullptr;
-    QGroupBox* m_wiegandGroup = nullptr;
-    QComboBox* m_wiegandList = nullptr;
-    QLineEdit* m_pulseWidthBox = nullptr;
-    QLineEdit* m_pulseCycleBox = nullptr;
-    QLineEdit* m_userCodeBox = nullptr;
+    CPageForm<Ui::WorkmodePage> m_form;
 };

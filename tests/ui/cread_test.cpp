@@ -35,7 +35,7 @@ TEST_F(TagOperationPage, ActivationStopsTheStreamAndShowsTheStartValues) {
     dlg.Sheet().SetActivePage(0);
     dlg.Sheet().SetActivePage(1);
     EXPECT_EQ(Sent(), QStringList({"A0 02 FE 60"}));
-    EXPECT_TRUE(Page().m_readData.isEmpty());
+    EXPECT_TRUE(Page().m_values.readData.isEmpty());
     ExpectControls(dlg, {"readDataBox=", "fastWriteIdBox=AB CD"});
 }
 
@@ -115,7 +115,7 @@ TEST_F(TagOperationPage, RefusalSendsNothingAndLeavesThePendingOperation) {
         Click(dlg, row.button);
         EXPECT_EQ(messages, QStringList({row.message}));
         EXPECT_TRUE(Sent().isEmpty());
-        EXPECT_EQ(Page().m_readData.isEmpty(), row.button == std::string(kRead));
+        EXPECT_EQ(Page().m_values.readData.isEmpty(), row.button == std::string(kRead));
     }
     line->Deliver(AnswerFrame(kStatusHeader, 0x87, {0x00})); // the lock still waits for it
     EXPECT_EQ(Lines(dlg).value(0), "Tag Locked Successfully!");
@@ -140,7 +140,7 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShow) {
     Sent();
     line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01}));
     EXPECT_EQ(Sent(), QStringList({"A0 06 80 04 02 00 03 D1"}));
-    EXPECT_TRUE(Page().m_readData.isEmpty());
+    EXPECT_TRUE(Page().m_values.readData.isEmpty());
     Enter({"readAddressBox=9"});
     line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01}));
     EXPECT_TRUE(Sent().isEmpty());
@@ -187,7 +187,7 @@ TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     Page().AppendReadData(QStringLiteral("ab"));
     Page().ShowFastWriteId(QStringLiteral("00 01 "));
     Page().LoginSucceeded();
-    EXPECT_EQ(Page().m_fastWriteId, "00 01 ");
+    EXPECT_EQ(Page().m_values.fastWriteId, "00 01 ");
     EXPECT_TRUE(messages.isEmpty());
 }
 
