@@ -191,7 +191,7 @@ QByteArray Raw(const Bytes& bytes) {
 }
 
 void ClearDataBox(Window& w) {
-    w.dlg.IdentifyPage().m_tagText.clear();
+    w.dlg.IdentifyPage().m_values.tagText.clear();
     w.dlg.IdentifyPage().UpdateData(false);
 }
 void ClearReadData(Window& w) {

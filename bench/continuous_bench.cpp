@@ -90,7 +90,7 @@ void BM_ContinuousMillion(benchmark::State& state) {
     dlg.show();
     CIdentify& page = dlg.IdentifyPage();
     page.OnMultipleTags();
-    page.m_continuous = 1;
+    page.m_values.continuous = 1;
     page.UpdateData(false);
     dlg.OnInventory();
     CInventoryDlg& inventory = *dlg.InventoryWindow();
@@ -155,7 +155,7 @@ void BM_ContinuousMillion(benchmark::State& state) {
         const double seconds = ThreadSeconds() - start;
         state.SetIterationTime(seconds);
         if (!line->m_written.empty() || dlg.Inventory().TotalReads() < kRecords ||
-            page.m_tagText.count(QStringLiteral("\r\n")) != CIdentify::kContinuousLines) {
+            page.m_values.tagText.count(QStringLiteral("\r\n")) != CIdentify::kContinuousLines) {
             state.SkipWithError("the stream stopped, lost records or kept too many lines");
             break;
         }

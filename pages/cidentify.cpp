@@ -70,6 +70,8 @@ CIdentify::CIdentify(IPageHost& host)
     QObject::connect(&m_boxTimer, &QTimer::timeout, [this] { RefreshBox(); });
 }
 
+CIdentify::~CIdentify() = default;
+
 // ---- controls ----
 
 QSize CIdentify::FormSizeHint() const {
@@ -77,70 +79,69 @@ QSize CIdentify::FormSizeHint() const {
 }
 
 void CIdentify::BuildControls(QWidget* page) {
-    Ui::IdentifyPage form;
-    form.setupUi(page);
-    m_singleTagRadio = form.identifySingleTagRadio;
-    m_multipleTagsRadio = form.identifyMultipleTagsRadio;
-    m_dataBox = form.identifyDataBox;
-    m_identifyTagButton = form.identifyTagButton;
-    m_pauseButton = form.identifyPauseButton;
-    QPushButton* clearButton = form.identifyClearButton;
-
-    m_continuousCheck = form.identifyContinuousCheck;
-    QObject::connect(m_continuousCheck, &QCheckBox::clicked, page, [this](bool on) {
-        m_continuous = on ? 1 : 0;
+    Ui::IdentifyPage& form = m_form.Build(page);
+    QObject::connect(form.identifyContinuousCheck, &QCheckBox::clicked, page, [this](bool on) {
+        m_values.continuous = on ? 1 : 0;
         ApplyContinuous();
     });
 
     // clicked, not toggled: the form transfer checks radios without running their handlers,
     // while a click on the radio that is already checked runs its handler again.
-    QObject::connect(m_singleTagRadio, &QRadioButton::clicked, page, [this] { OnSingleTag(); });
-    QObject::connect(m_multipleTagsRadio, &QRadioButton::clicked, page,
+    QObject::connect(form.identifySingleTagRadio, &QRadioButton::clicked, page,
+                     [this] { OnSingleTag(); });
+    QObject::connect(form.identifyMultipleTagsRadio, &QRadioButton::clicked, page,
                      [this] { OnMultipleTags(); });
-    QObject::connect(m_identifyTagButton, &QPushButton::clicked, page, [this] { OnIdentifyTag(); });
-    QObject::connect(m_pauseButton, &QPushButton::clicked, page, [this] { OnPause(); });
-    QObject::connect(clearButton, &QPushButton::clicked, page, [this] { OnClear(); });
-    // Typing into the box makes it differ from m_tagText; the next line then rebuilds it.
-    QObject::connect(m_dataBox, &QPlainTextEdit::textChanged, page, [this] {
+    QObject::connect(form.identifyTagButton, &QPushButton::clicked, page,
+                     [this] { OnIdentifyTag(); });
+    QObject::connect(form.identifyPauseButton, &QPushButton::clicked, page, [this] { OnPause(); });
+    QObject::connect(form.identifyClearButton, &QPushButton::clicked, page, [this] { OnClear(); });
+    // Typing into the box makes it differ from m_values.tagText; the next line then rebuilds it.
+    QObject::connect(form.identifyDataBox, &QPlainTextEdit::textChanged, page, [this] {
         if (!m_writingBox)
             m_boxInStep = false;
     });
     m_boxInStep = false;
 }
 
+QPlainTextEdit* CIdentify::DataBox() const {
+    const Ui::IdentifyPage* f = m_form.Get();
+    return f ? f->identifyDataBox : nullptr;
+}
+
 void CIdentify::OnInitDialog() {
     CPropertyPage::OnInitDialog();
-    if (m_pauseButton)
-        m_pauseButton->setEnabled(false);
+    m_form.Get()->identifyPauseButton->setEnabled(false);
 }
 
 void CIdentify::OnSetActive() {
     EnableButtons(true, false);
-    m_tagText.clear();
+    m_values.tagText.clear();
     UpdateData(false);
 }
 
 bool CIdentify::UpdateData(bool fromControls) {
-    if (!HasWindow())
+    const Ui::IdentifyPage* f = m_form.Get();
+    if (!f)
         return true;
     if (fromControls)
         RefreshBox(); // lines still waiting for the box are part of its text
-    ExchangeRadio(fromControls, {m_singleTagRadio.data(), m_multipleTagsRadio.data()}, m_readMode);
-    ExchangeCheck(fromControls, m_continuousCheck, m_continuous);
+    ExchangeRadio(fromControls, {f->identifySingleTagRadio, f->identifyMultipleTagsRadio},
+                  m_values.readMode);
+    ExchangeCheck(fromControls, f->identifyContinuousCheck, m_values.continuous);
     ApplyContinuous();
     if (!fromControls) {
         ShowTagText();
     } else if (!(m_boxInStep && m_roundTrips && TextIsKnown() &&
-                 m_shownLength == m_tagText.size())) {
+                 m_shownLength == m_values.tagText.size())) {
         // Unless the box shows the text exactly as the page wrote it, read what it shows.
-        m_tagText = TextFromBox(m_dataBox->toPlainText());
+        m_values.tagText = TextFromBox(f->identifyDataBox->toPlainText());
     }
     return true;
 }
 
 void CIdentify::ShowTagText() {
     m_boxTimer.stop();
-    if (!m_dataBox) {
+    if (!DataBox()) {
         m_boxPending.clear();
         m_boxRebuild = false;
         return;
@@ -154,19 +155,19 @@ void CIdentify::ShowTagText() {
     m_boxPending.clear();
     m_boxRebuild = false;
     m_writingBox = true;
-    m_dataBox->setPlainText(BoxText(m_tagText));
+    DataBox()->setPlainText(BoxText(m_values.tagText));
     m_writingBox = false;
     m_boxInStep = true;
-    m_shownLength = m_tagText.size();
-    m_knownText = m_tagText;
-    m_roundTrips = RoundTrips(m_tagText);
+    m_shownLength = m_values.tagText.size();
+    m_knownText = m_values.tagText;
+    m_roundTrips = RoundTrips(m_values.tagText);
 }
 
 void CIdentify::AppendPending() {
     if (m_boxPending.isEmpty())
         return;
     m_writingBox = true;
-    QTextDocument* document = m_dataBox->document();
+    QTextDocument* document = DataBox()->document();
     QTextCursor end(document);
     end.beginEditBlock();
     end.movePosition(QTextCursor::End);
@@ -186,42 +187,42 @@ void CIdentify::AppendPending() {
 }
 
 void CIdentify::ApplyContinuous() {
-    m_host.State().m_multiContinuous = m_continuous == 1 ? 1 : 0;
-    m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
+    m_host.State().m_multiContinuous = m_values.continuous == 1 ? 1 : 0;
+    m_boxTimer.setInterval(m_values.continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
     // One block more than lines: the text ends in a line break.
-    if (m_dataBox)
-        m_dataBox->setMaximumBlockCount(m_continuous == 1 ? kContinuousLines + 1 : 0);
+    if (DataBox())
+        DataBox()->setMaximumBlockCount(m_values.continuous == 1 ? kContinuousLines + 1 : 0);
 }
 
-// Drops the oldest lines of m_tagText beyond kContinuousLines, and the same characters from what
-// the box is known to show, which has just dropped the same lines itself.
+// Drops the oldest lines of m_values.tagText beyond kContinuousLines, and the same characters from
+// what the box is known to show, which has just dropped the same lines itself.
 void CIdentify::TrimTagText() {
-    if (m_continuous != 1)
+    if (m_values.continuous != 1)
         return;
-    qsizetype excess = m_tagText.count(QStringLiteral("\r\n")) - kContinuousLines;
+    qsizetype excess = m_values.tagText.count(QStringLiteral("\r\n")) - kContinuousLines;
     if (excess <= 0)
         return;
     const bool known = TextIsKnown();
     qsizetype cut = 0;
     while (excess-- > 0)
-        cut = m_tagText.indexOf(QStringLiteral("\r\n"), cut) + 2;
-    m_tagText.remove(0, cut);
+        cut = m_values.tagText.indexOf(QStringLiteral("\r\n"), cut) + 2;
+    m_values.tagText.remove(0, cut);
     m_shownLength = std::max<qsizetype>(0, m_shownLength - cut);
     if (known)
-        m_knownText = m_tagText;
+        m_knownText = m_values.tagText;
 }
 
 void CIdentify::EnableButtons(bool identifyTag, bool pause) {
-    if (m_identifyTagButton)
-        m_identifyTagButton->setEnabled(identifyTag);
-    if (m_pauseButton)
-        m_pauseButton->setEnabled(pause);
+    if (const Ui::IdentifyPage* f = m_form.Get()) {
+        f->identifyTagButton->setEnabled(identifyTag);
+        f->identifyPauseButton->setEnabled(pause);
+    }
 }
 
 void CIdentify::ScrollToLastLine() {
-    if (!m_dataBox)
+    if (!DataBox())
         return;
-    QScrollBar* bar = m_dataBox->verticalScrollBar();
+    QScrollBar* bar = DataBox()->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
 
@@ -231,18 +232,18 @@ void CIdentify::AppendTagLine(const QString& line) {
     // The line can go to the end of the box only while the box shows exactly the text so far
     // (with the lines still waiting); after the text was emptied behind its back (Pause,
     // Disconnect) or the operator typed into it, the box is rebuilt from the text once.
-    if (!m_dataBox) {
+    if (!DataBox()) {
         m_knownText = QString();
-        m_tagText += line; // the box shows the whole text when it is made
-        if (m_tagText.size() > 200 * kContinuousLines)
+        m_values.tagText += line; // the box shows the whole text when it is made
+        if (m_values.tagText.size() > 200 * kContinuousLines)
             TrimTagText();
         return;
     }
     if (!TextIsKnown())
         m_boxRebuild = true;
     m_knownText = QString(); // so that appending does not copy the text
-    m_tagText += line;
-    m_knownText = m_tagText;
+    m_values.tagText += line;
+    m_knownText = m_values.tagText;
     m_boxPending += line;
     m_roundTrips = m_roundTrips && RoundTrips(line);
     if (!m_boxTimer.isActive())
@@ -251,7 +252,7 @@ void CIdentify::AppendTagLine(const QString& line) {
 
 void CIdentify::RefreshBox() {
     m_boxTimer.stop();
-    if (!m_dataBox) {
+    if (!DataBox()) {
         m_boxPending.clear();
         return;
     }
@@ -284,7 +285,7 @@ void CIdentify::SendCommModeRs232() {
 void CIdentify::SendMultiStart() {
     m_host.SendRequest(BeginMultiStream(m_host.State()));
     EnableButtons(false, true);
-    m_tagText.clear();
+    m_values.tagText.clear();
     UpdateData(false);
 }
 
@@ -297,14 +298,14 @@ void CIdentify::OnIdentifyTag() {
     UpdateData(true);
     if (m_host.State().m_connected != 1)
         return;
-    if (m_readMode == kSingleTag) {
+    if (m_values.readMode == kSingleTag) {
         m_host.OpenPortIfClosed();
         m_host.SendRequest(BeginIdentifySingle(m_host.State()));
         ScrollToLastLine();
-    } else if (m_readMode == kMultipleTags) {
+    } else if (m_values.readMode == kMultipleTags) {
         m_host.OpenPortIfClosed();
-        m_boxTimer.setInterval(m_continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
-        m_host.SendRequest(BeginMultiIdentify(m_host.State(), m_continuous == 1));
+        m_boxTimer.setInterval(m_values.continuous == 1 ? kContinuousBoxRefreshMs : kBoxRefreshMs);
+        m_host.SendRequest(BeginMultiIdentify(m_host.State(), m_values.continuous == 1));
     }
 }
 
@@ -314,8 +315,8 @@ void CIdentify::OnSingleTag() {
         return;
     m_host.AddOperationLine(QStringLiteral("Read Single Tag!"));
     const Bytes modeWrite = BeginSingleTagMode(m_host.State());
-    m_readMode = kSingleTag;
-    m_tagText.clear();
+    m_values.readMode = kSingleTag;
+    m_values.tagText.clear();
     UpdateData(false);
     EnableButtons(true, false);
     SendStop();
@@ -329,8 +330,8 @@ void CIdentify::OnMultipleTags() {
         return;
     m_host.AddOperationLine(QStringLiteral("Read Multiple Tags!"));
     const Bytes modeWrite = BeginMultipleTagsMode(m_host.State());
-    m_readMode = kMultipleTags;
-    m_tagText.clear();
+    m_values.readMode = kMultipleTags;
+    m_values.tagText.clear();
     UpdateData(false);
     EnableButtons(true, false);
     m_host.SendRequest(modeWrite);
@@ -341,7 +342,7 @@ void CIdentify::OnPause() {
     EnableButtons(true, false);
     m_host.State().ClearRx();
     // The text is emptied but the box keeps the lines shown so far until its next refresh.
-    m_tagText.clear();
+    m_values.tagText.clear();
     SendStop();
     m_host.State().m_multiShown = 0;
     m_host.State().m_rxCount = 0;
@@ -355,9 +356,9 @@ void CIdentify::OnPause() {
 void CIdentify::OnClear() {
     if (m_host.State().m_connected != 1)
         return;
-    m_tagText.clear();
+    m_values.tagText.clear();
     m_host.State().m_multiShown = 0;
-    if (m_continuous == 1 && IsStreaming(m_host.State())) {
+    if (m_values.continuous == 1 && IsStreaming(m_host.State())) {
         // The buffer holds only the first bytes of the next record: dropping them would put
         // every later record of a stream that does not end out of step.
         m_host.State().m_multiRxTotal = m_host.State().m_rxCount;

@@ -7,28 +7,38 @@
 // SendCommModeRs232 and SendMultiStart, then walks the record stream, lists each good record
 // through AppendTagLine and stops it with SendStop and MultiStreamStopped at the record limit.
 //
-// Every operation works on the members when the page has no controls (its group is not in the
-// sheet), and touches a control only while it exists.
+// The page is its values (IdentifyValues) and its form; every operation works on the values and
+// reaches a control only through m_form, which has no form while the page has no controls.
 #pragma once
 
 #include "widgets/cpropertypage.h"
 
-#include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <cstdint>
 
 class IPageHost;
-class QCheckBox;
 class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
+namespace Ui {
+class IdentifyPage;
+}
+
+// What the page shows, kept while the page has no controls.
+struct IdentifyValues {
+    int readMode = 0; // 0 = Single Tag, 1 = Multiple Tags
+    // 1: the record stream runs until Pause, with no stop at the record limit, and the Data box
+    // keeps only the newest CIdentify::kContinuousLines lines. Takes effect at once, also
+    // mid-stream.
+    int continuous = 0;
+    // Text of the Data box; tag lines are appended to it.
+    QString tagText;
+};
 
 class CIdentify : public CPropertyPage {
 public:
     explicit CIdentify(IPageHost& host);
+    ~CIdentify() override;
 
-    // Form transfer of the Read Tag Mode radios (m_readMode) and the Data box (m_tagText).
+    // Form transfer of the Read Tag Mode radios, the Continuous check and the Data box.
     bool UpdateData(bool fromControls) override;
     QSize FormSizeHint() const override;
 
@@ -46,13 +56,13 @@ public:
     // single identify dropped, Identify Tag disabled, Pause enabled, the Data box emptied.
     void SendMultiStart();
 
-    // Appends one formatted tag line to m_tagText. The Data box follows within BoxRefreshMs():
-    // the lines that came in meanwhile are added to its end in one edit and the box is scrolled
-    // to its last line. Laying out a line costs more than the rest of a record's handling, so
-    // the box takes a stream's lines a screen refresh at a time, and is never rebuilt for a line,
-    // so appending stays cheap however long the list grows.
+    // Appends one formatted tag line to m_values.tagText. The Data box follows within
+    // BoxRefreshMs(): the lines that came in meanwhile are added to its end in one edit and the box
+    // is scrolled to its last line. Laying out a line costs more than the rest of a record's
+    // handling, so the box takes a stream's lines a screen refresh at a time, and is never rebuilt
+    // for a line, so appending stays cheap however long the list grows.
     void AppendTagLine(const QString& line);
-    // Brings the Data box up to m_tagText now. Returns at once when it already shows it.
+    // Brings the Data box up to m_values.tagText now. Returns at once when it already shows it.
     void RefreshBox();
     bool BoxRefreshPending() const { return m_boxTimer.isActive(); }
     static constexpr int kBoxRefreshMs = 30;
@@ -63,14 +73,8 @@ public:
     // The record stream was stopped at its limit: Pause off, Identify Tag on.
     void MultiStreamStopped();
 
-    // 0 = Single Tag, 1 = Multiple Tags.
-    int m_readMode = 0;
-    // 1: the record stream runs until Pause, with no stop at the record limit, and the Data box
-    // keeps only the newest kContinuousLines lines. Takes effect at once, also mid-stream.
-    int m_continuous = 0;
     static constexpr int kContinuousLines = 1000;
-    // Text of the Data box; tag lines are appended to it.
-    QString m_tagText;
+    IdentifyValues m_values;
 
 protected:
     void BuildControls(QWidget* page) override;
@@ -79,25 +83,20 @@ protected:
 
 private:
     void EnableButtons(bool identifyTag, bool pause);
+    QPlainTextEdit* DataBox() const; // nullptr while the page has no controls
     void ShowTagText();
     void AppendPending();
     bool TextIsKnown() const {
-        return m_tagText.isSharedWith(m_knownText) ||
-               (m_tagText.isEmpty() && m_knownText.isEmpty());
+        return m_values.tagText.isSharedWith(m_knownText) ||
+               (m_values.tagText.isEmpty() && m_knownText.isEmpty());
     }
     void ScrollToLastLine();
-    // Continuous: m_tagText and the box drop their oldest lines beyond kContinuousLines.
+    // Continuous: m_values.tagText and the box drop their oldest lines beyond kContinuousLines.
     void ApplyContinuous();
     void TrimTagText();
 
     IPageHost& m_host;
-
-    QPointer<QRadioButton> m_singleTagRadio;
-    QPointer<QRadioButton> m_multipleTagsRadio;
-    QPointer<QPlainTextEdit> m_dataBox;
-    QPointer<QPushButton> m_identifyTagButton;
-    QPointer<QPushButton> m_pauseButton;
-    QPointer<QCheckBox> m_continuousCheck;
+    CPageForm<Ui::IdentifyPage> m_form;
 
     // True while the Data box shows exactly the first m_shownLength characters of m_knownText,
     // with no edit of the operator's; only then can lines be appended to the box instead of
@@ -105,8 +104,8 @@ private:
     bool m_boxInStep = false;
     qsizetype m_shownLength = 0;
     bool m_writingBox = false;
-    // m_tagText as this page last left it, sharing its characters: while m_tagText still
-    // shares them, nobody has changed the text since, and the box needs only what was
+    // m_values.tagText as this page last left it, sharing its characters: while m_values.tagText
+    // still shares them, nobody has changed the text since, and the box needs only what was
     // appended. m_roundTrips: the text reads back from the box unchanged (no bare line breaks
     // or other characters the box turns into something else).
     QString m_knownText;

@@ -382,7 +382,7 @@ void CReaderDlg::OnDisconnect() {
     m_disconnectButton->setEnabled(false);
     m_updateSettingsButton->setEnabled(false);
     m_opList->DeleteAllItems();
-    m_identify->m_tagText.clear();
+    m_identify->m_values.tagText.clear();
     m_statusBar->SetPort({}, {});
     m_statusBar->SetFirmware({});
     OpenPortIfClosed();

@@ -122,7 +122,7 @@ struct Rig {
             stream += Wire(Record(n));
         for (qsizetype i = 0; i < stream.size(); i += 7)
             line->Deliver(stream.mid(i, 7));
-        QStringList all = {dlg.IdentifyPage().m_tagText, TakeSent(*line).join('|')};
+        QStringList all = {dlg.IdentifyPage().m_values.tagText, TakeSent(*line).join('|')};
         for (int i = 0; i < dlg.OperationList().LineCount(); ++i)
             all << dlg.OperationList().TextAt(i);
         return all;
