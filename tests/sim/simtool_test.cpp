@@ -115,8 +115,6 @@ TEST(SimTool, CommandLineErrorsAndHelp) {
         {{"--colour"}, 2, "unknown option"},
         {{"--fault", "melt"}, 2, "unknown fault kind"},
         {{"--rate", "0.0166"}, 2, "--rate"},
-        {{"--param", "71"}, 2, "--param"},
-        {{"--antennas", "5"}, 2, "--antennas"},
     };
     // clang-format on
     for (const auto& row : rows) {
