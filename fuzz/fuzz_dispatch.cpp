@@ -52,16 +52,9 @@ constexpr auto& kFlags = kPendingMarks;
 constexpr std::size_t kFlagCount = std::size(kFlags);
 // The dispatcher's branches, in the order of kFlags; the last flag, the single-tag mode
 // acknowledgement, belongs to the Identify branch.
-enum Branch : int {
-    kHandshake,
-    kVersion,
-    kIdentify,
-    kMulti,
-    kReadTag,
-    kDestroyTag = 8,
-    kNone = -1
-};
-constexpr int kSetMode = 9, kGetMode = 10, kSetParams = 11, kGetParams = 12;
+constexpr int kHandshake = 0, kVersion = 1, kIdentify = 2, kMulti = 3, kReadTag = 4,
+              kDestroyTag = 8;
+constexpr int kSetMode = 9, kGetMode = 10, kSetParams = 11, kGetParams = 12, kNone = -1;
 constexpr std::size_t kSingleModeAckIndex = kFlagCount - 1;
 
 // The chains' steps: the branch that moves each and the last step of its table (the trigger

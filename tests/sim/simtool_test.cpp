@@ -112,7 +112,6 @@ TEST(SimTool, CommandLineErrorsAndHelp) {
     // clang-format off
     const struct { QStringList arguments; int exitCode; const char* mentions; } rows[] = {
         {{"--help"}, 0, "vanish"},
-        {{"--colour"}, 2, "unknown option"},
         {{"--fault", "melt"}, 2, "unknown fault kind"},
         {{"--rate", "0.0166"}, 2, "--rate"},
     };
