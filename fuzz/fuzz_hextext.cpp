@@ -114,12 +114,6 @@ void CheckHexText(std::string_view text) {
         CheckReparses(shown, bytes);
 }
 
-std::array<std::uint8_t, 16> Numbers(std::string_view text) {
-    std::array<std::uint8_t, 16> n{};
-    std::memcpy(n.data(), text.data(), std::min(text.size(), n.size()));
-    return n;
-}
-
 void CheckTagLine(const std::array<std::uint8_t, 16>& n) {
     const std::uint8_t antenna = n[12];
     const std::string line = TagLineText(n.data(), antenna);
@@ -264,7 +258,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     CheckHexText(text);
 
-    const auto numbers = Numbers(text);
+    std::array<std::uint8_t, 16> numbers{};
+    std::memcpy(numbers.data(), data, std::min(size, numbers.size()));
     CheckTagLine(numbers);
     CheckIncrement(numbers);
     CheckSettingsValues(numbers);
