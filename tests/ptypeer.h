@@ -12,6 +12,7 @@
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 // The frames of the connect handshake: the program's requests and a reader's answers.
@@ -68,25 +69,24 @@ public:
         usleep(500);
     }
 
-    // Waits until at least count bytes have come from the program (bounded wait).
-    bool WaitForBytes(std::size_t count, int timeoutMs = 3000) {
-        QDeadlineTimer deadline(timeoutMs);
-        while (m_received.size() < count && !deadline.hasExpired())
-            Pump();
-        return m_received.size() >= count;
-    }
     // Keeps the program running for ms milliseconds.
     void Wait(int ms) {
-        QDeadlineTimer deadline(ms);
-        while (!deadline.hasExpired())
+        for (QDeadlineTimer deadline(ms); !deadline.hasExpired();)
             Pump();
     }
     // Removes and returns the first count received bytes (fewer if fewer arrived).
     Bytes Take(std::size_t count) {
-        count = std::min(count, m_received.size());
-        Bytes head(m_received.begin(), m_received.begin() + static_cast<long>(count));
-        m_received.erase(m_received.begin(), m_received.begin() + static_cast<long>(count));
+        const auto end = m_received.begin() + static_cast<long>(std::min(count, m_received.size()));
+        Bytes head(m_received.begin(), end);
+        m_received.erase(m_received.begin(), end);
         return head;
+    }
+    // Waits until at least count bytes have come from the program (bounded wait).
+    bool WaitForBytes(std::size_t count, int timeoutMs = 3000) {
+        for (QDeadlineTimer deadline(timeoutMs);
+             m_received.size() < count && !deadline.hasExpired();)
+            Pump();
+        return m_received.size() >= count;
     }
     // Waits for count bytes and returns them.
     Bytes Expect(std::size_t count, int timeoutMs = 3000) {
@@ -127,15 +127,13 @@ public:
     // firmware V1.2 does. False if a request is not the one expected.
     bool AnswerHandshake() {
         using namespace handshake;
-        if (Expect(4) != kStop)
-            return false;
-        Send(kStopAnswer);
-        if (Expect(4) != kHandshake)
-            return false;
-        Send(kHandshakeAck);
-        if (Expect(4) != kVersionQuery)
-            return false;
-        Send(kVersion12);
+        for (const auto& [request, answer] : {std::pair{kStop, kStopAnswer},
+                                              {kHandshake, kHandshakeAck},
+                                              {kVersionQuery, kVersion12}}) {
+            if (Expect(4) != request)
+                return false;
+            Send(answer);
+        }
         return true;
     }
 

@@ -97,12 +97,7 @@ TEST_F(Dispatch, EachAnswerIsJudgedOnceWhenComplete) {
         {"Write", &S::m_waitWriteTag, WriteAnswer(0), {"Tag Data Written Successfully!"}},
         {"CorruptWrite", &S::m_waitWriteTag, Spoiled(WriteAnswer(0)), {"call:OnWriteTag"}, 1},
         {"Destroy", &S::m_waitDestroyTag, Ack(0x86), {"Tag Destroyed Successfully!"}},
-        // A failure status is acted on at its checksum byte: one resend, none before.
-        {"IdentifyFailed", &S::m_waitIdentify, Ack(0x82, 1), {"call:OnIdentifyTag"}, 1},
-        {"ReadFailed", &S::m_waitReadTag, Ack(0x80, 1), {"call:OnReadTag"}, 1},
-        {"WriteFailed", &S::m_waitWriteTag, Ack(0x81, 1), {"call:OnWriteTag"}, 1},
-        {"LockFailed", &S::m_waitLockTag, Ack(0x87, 1), {"call:OnLock"}, 1},
-        {"DestroyFailed", &S::m_waitDestroyTag, Ack(0x86, 1), {"call:OnDestroy"}, 1},
+        // The first pending operation in dispatcher order takes a failure as its own.
         {"First", &S::m_waitInitTag, Ack(0x99, 1), {"call:OnInitialize"}, 1, &S::m_waitLockTag},
         {"Authorized", &S::m_waitAuthorize, Ack(0x9A), {"Tag Authorized Successfully!"}},
         {"NotAuthorized", &S::m_waitAuthorize, Ack(0x9A, 3), {"Failed to Authorize Tag!"}},
@@ -182,7 +177,8 @@ TEST_F(Dispatch, LateAnswersInFrontAreDroppedButNoiseIsNot) {
     }
 }
 
-// Ten attempts in all (a corrupt read answer counts two), then the operation is dropped silently.
+// A failure is acted on at its checksum byte, with one resend; ten attempts in all (a corrupt read
+// answer counts two), then the operation is dropped silently.
 TEST_F(Dispatch, RetriesEndAfterTenAttempts) {
     // clang-format off
     const struct { Flag flag; Bytes failure; const char* resend; int attemptsPerAnswer = 1; int closes = 1; } rows[] = {
@@ -203,7 +199,9 @@ TEST_F(Dispatch, RetriesEndAfterTenAttempts) {
         st.*row.flag = 1;
         const int answers = 10 / row.attemptsPerAnswer;
         for (int answer = 1; answer <= answers + 1; ++answer) { // the last finds nothing pending
-            h.Receive(row.failure);
+            h.Receive(Bytes(row.failure.begin(), row.failure.end() - 1));
+            EXPECT_EQ(h.Count(row.resend), std::min(answer - 1, answers - 1)) << answer;
+            h.Receive(Bytes(row.failure.end() - 1, row.failure.end()));
             EXPECT_EQ(h.Count(row.resend), std::min(answer, answers - 1)) << answer;
         }
         EXPECT_EQ(st.*row.flag, 0);
@@ -248,21 +246,15 @@ Bytes Records(std::initializer_list<int> numbers, int bad = -1, int unfinished =
     return all;
 }
 
-class MultiTag : public Dispatch {
-protected:
-    void StartStream(const Bytes& withTheLastAck = {}) {
-        s.m_waitMultiIdentify = s.m_multiStep = 1;
-        host.Receive(Answer(kDataHeader, 0x63, {0x02, 0x00, 0x70, 0x02, 0x0F}));
-        host.Receive(Ack(0x60));
-        Bytes last = Ack(0x65);
-        last.insert(last.end(), withTheLastAck.begin(), withTheLastAck.end());
-        host.Receive(last);
-    }
-};
-
-TEST_F(MultiTag, RecordsWithTheLastAckStartTheStreamAndBadOnesAreCounted) {
+TEST_F(Dispatch, RecordsWithTheLastAckStartTheStreamAndBadOnesAreCounted) {
     s.m_multiShown = 7; // left from an earlier stream: the numbering starts again
-    StartStream(Records({0, 1, 2, 3}, 1, 2));
+    s.m_waitMultiIdentify = s.m_multiStep = 1;
+    host.Receive(block({0x02, 0x00, 0x70, 0x02, 0x0F}));
+    host.Receive(Ack(0x60));
+    Bytes last = Ack(0x65);
+    const Bytes records = Records({0, 1, 2, 3}, 1, 2);
+    last.insert(last.end(), records.begin(), records.end());
+    host.Receive(last);
     ASSERT_EQ(host.tagLines.size(), 2u);
     EXPECT_EQ(host.tagLines[0].substr(0, 6), "NO.0: ");
     EXPECT_EQ(host.tagLines[1].substr(0, 6), "NO.3: ");

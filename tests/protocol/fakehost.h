@@ -90,26 +90,13 @@ public:
     void AppendTagLine(const std::string& line) override { tagLines.push_back(line); }
     void MultiStreamStopped() override { calls.push_back("MultiStreamStopped"); }
 
-    void OnReadTag() override {
-        Resend("OnReadTag", m_s.m_waitReadTag, [](CReaderState& s, bool fresh) {
-            return BeginReadTag(s, fresh, TagSection::Epc, 2, 1);
-        });
-    }
-    void OnWriteTag() override {
-        Resend("OnWriteTag", m_s.m_waitWriteTag, [](CReaderState& s, bool fresh) {
-            return BeginWriteTag(s, fresh, TagSection::Epc, 2, 0x12, 0x34);
-        });
-    }
+    // clang-format off
+    void OnReadTag() override { Resend("OnReadTag", m_s.m_waitReadTag, [](CReaderState& s, bool fresh) { return BeginReadTag(s, fresh, TagSection::Epc, 2, 1); }); }
+    void OnWriteTag() override { Resend("OnWriteTag", m_s.m_waitWriteTag, [](CReaderState& s, bool fresh) { return BeginWriteTag(s, fresh, TagSection::Epc, 2, 0x12, 0x34); }); }
     void OnInitialize() override { Resend("OnInitialize", m_s.m_waitInitTag, BeginInitTag); }
-    void OnLock() override {
-        Resend("OnLock", m_s.m_waitLockTag,
-               [](CReaderState& s, bool fresh) { return BeginLockTag(s, fresh, LockKind::Epc); });
-    }
-    void OnDestroy() override {
-        Resend("OnDestroy", m_s.m_waitDestroyTag, [](CReaderState& s, bool fresh) {
-            return BeginDestroyTag(s, fresh, {1, 2, 3, 4});
-        });
-    }
+    void OnLock() override { Resend("OnLock", m_s.m_waitLockTag, [](CReaderState& s, bool fresh) { return BeginLockTag(s, fresh, LockKind::Epc); }); }
+    void OnDestroy() override { Resend("OnDestroy", m_s.m_waitDestroyTag, [](CReaderState& s, bool fresh) { return BeginDestroyTag(s, fresh, {1, 2, 3, 4}); }); }
+    // clang-format on
     void AppendReadData(const std::string& text) override { readData.push_back(text); }
     void LoginSucceeded() override { calls.push_back("LoginSucceeded"); }
     void ShowFastWriteId(const std::string& text) override { fastWriteIds.push_back(text); }
@@ -166,53 +153,30 @@ struct OperationStart {
     Bytes (*begin)(CReaderState& state, std::uint8_t variant);
 };
 
+// clang-format off
 inline const OperationStart kOperationStarts[] = {
     {"Connect", [](CReaderState& s, std::uint8_t) { return BeginConnect(s); }},
     {"IdentifySingle", [](CReaderState& s, std::uint8_t) { return BeginIdentifySingle(s); }},
     {"SingleTagMode", [](CReaderState& s, std::uint8_t) { return BeginSingleTagMode(s); }},
-    {"MultiIdentify",
-     [](CReaderState& s, std::uint8_t v) { return BeginMultiIdentify(s, (v & 1) != 0); }},
-    {"ReadTag",
-     [](CReaderState& s, std::uint8_t) { return BeginReadTag(s, true, TagSection::Epc, 2, 4); }},
-    {"WriteTag",
-     [](CReaderState& s, std::uint8_t) {
-         return BeginWriteTag(s, true, TagSection::Epc, 2, 0xAB, 0xCD);
-     }},
+    {"MultiIdentify", [](CReaderState& s, std::uint8_t v) { return BeginMultiIdentify(s, (v & 1) != 0); }},
+    {"ReadTag", [](CReaderState& s, std::uint8_t) { return BeginReadTag(s, true, TagSection::Epc, 2, 4); }},
+    {"WriteTag", [](CReaderState& s, std::uint8_t) { return BeginWriteTag(s, true, TagSection::Epc, 2, 0xAB, 0xCD); }},
     {"InitTag", [](CReaderState& s, std::uint8_t) { return BeginInitTag(s, true); }},
     {"LockTag", [](CReaderState& s, std::uint8_t) { return BeginLockTag(s, true, LockKind::Tid); }},
-    {"DestroyTag",
-     [](CReaderState& s, std::uint8_t) {
-         return BeginDestroyTag(s, true, {0, 0, 0, 0});
-     }},
-    {"SetWorkMode",
-     [](CReaderState& s, std::uint8_t v) {
-         return BeginSetWorkMode(s, Decode<WorkMode>(v & 3), Decode<CommMode>((v >> 2) & 3));
-     }},
+    {"DestroyTag", [](CReaderState& s, std::uint8_t) { return BeginDestroyTag(s, true, {0, 0, 0, 0}); }},
+    {"SetWorkMode", [](CReaderState& s, std::uint8_t v) { return BeginSetWorkMode(s, Decode<WorkMode>(v & 3), Decode<CommMode>((v >> 2) & 3)); }},
     {"GetWorkMode", [](CReaderState& s, std::uint8_t) { return BeginGetWorkMode(s); }},
-    {"SetParameters",
-     [](CReaderState& s, std::uint8_t) {
-         BeginSetParameters(s);
-         return BuildPower(20);
-     }},
+    {"SetParameters", [](CReaderState& s, std::uint8_t) { BeginSetParameters(s); return BuildPower(20); }},
     {"GetParameters", [](CReaderState& s, std::uint8_t) { return BeginGetParameters(s); }},
     {"Login", [](CReaderState& s, std::uint8_t) { return BeginLogin(s, s.m_loginPwd); }},
-    {"ModifyLoginPassword",
-     [](CReaderState& s, std::uint8_t) {
-         return BeginModifyLoginPassword(s, s.m_oldLoginPwd, s.m_newLoginPwd);
-     }},
-    {"ModifyAuthorizeCode",
-     [](CReaderState& s, std::uint8_t) {
-         return BeginModifyAuthorizeCode(s, s.m_oldAuthPwd, s.m_newAuthPwd);
-     }},
+    {"ModifyLoginPassword", [](CReaderState& s, std::uint8_t) { return BeginModifyLoginPassword(s, s.m_oldLoginPwd, s.m_newLoginPwd); }},
+    {"ModifyAuthorizeCode", [](CReaderState& s, std::uint8_t) { return BeginModifyAuthorizeCode(s, s.m_oldAuthPwd, s.m_newAuthPwd); }},
     {"Authorize", [](CReaderState& s, std::uint8_t) { return BeginAuthorize(s); }},
-    {"FastWriteId",
-     [](CReaderState& s, std::uint8_t) {
-         const Bytes id(s.m_tagId.end() - s.m_tagIdLen, s.m_tagId.end());
-         return BeginFastWriteId(s, id);
-     }},
+    {"FastWriteId", [](CReaderState& s, std::uint8_t) { return BeginFastWriteId(s, Bytes(s.m_tagId.end() - s.m_tagIdLen, s.m_tagId.end())); }},
     {"MultipleTagsMode", [](CReaderState& s, std::uint8_t) { return BeginMultipleTagsMode(s); }},
     {"MultiStream", [](CReaderState& s, std::uint8_t) { return BeginMultiStream(s); }},
 };
+// clang-format on
 
 // An answer with its length and checksum: header, command, payload.
 inline Bytes Answer(std::uint8_t header, std::uint8_t command,

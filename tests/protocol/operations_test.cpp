@@ -16,14 +16,9 @@ using S = CReaderState;
 // multi step, work-mode Set and Get steps, parameters Set and Get steps, attempts, bytes of the
 // stream, bytes in the buffer.
 std::vector<std::uint32_t> Counters(const S& s) {
-    return {static_cast<std::uint32_t>(s.m_multiStep),
-            static_cast<std::uint32_t>(s.m_setModeStep),
-            static_cast<std::uint32_t>(s.m_getModeStep),
-            static_cast<std::uint32_t>(s.m_setParamStep),
-            static_cast<std::uint32_t>(s.m_getParamStep),
-            static_cast<std::uint32_t>(s.m_retryCount),
-            s.m_multiRxTotal,
-            s.m_rxCount};
+    const auto u = [](int v) { return static_cast<std::uint32_t>(v); };
+    return {u(s.m_multiStep),    u(s.m_setModeStep), u(s.m_getModeStep), u(s.m_setParamStep),
+            u(s.m_getParamStep), u(s.m_retryCount),  s.m_multiRxTotal,   s.m_rxCount};
 }
 
 // The pending marks in dispatcher order, grouped as connect | identify, multi | read, write,

@@ -16,15 +16,7 @@ inline std::uint8_t TestChecksum(const TestBytes& bytes, std::size_t count) {
     return static_cast<std::uint8_t>((256 - sum % 256) % 256);
 }
 
-// A0 (data + 2) command data... checksum.
-inline TestBytes Request(std::uint8_t command, std::initializer_list<std::uint8_t> data = {}) {
-    TestBytes frame{0xA0, static_cast<std::uint8_t>(data.size() + 2), command};
-    frame.insert(frame.end(), data.begin(), data.end());
-    frame.push_back(TestChecksum(frame, frame.size()));
-    return frame;
-}
-
-// The same layout with another header, for expected answers.
+// header (payload + 2) command payload... checksum: answers, and requests with header A0.
 inline TestBytes Answer(std::uint8_t header, std::uint8_t command, const TestBytes& payload) {
     TestBytes frame{header, static_cast<std::uint8_t>(payload.size() + 2), command};
     frame.insert(frame.end(), payload.begin(), payload.end());
@@ -32,6 +24,9 @@ inline TestBytes Answer(std::uint8_t header, std::uint8_t command, const TestByt
     return frame;
 }
 
+inline TestBytes Request(std::uint8_t command, std::initializer_list<std::uint8_t> data = {}) {
+    return Answer(0xA0, command, data);
+}
 inline TestBytes Status(std::uint8_t command, std::uint8_t status) {
     return Answer(0xE4, command, {status});
 }
