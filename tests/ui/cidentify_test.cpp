@@ -89,22 +89,6 @@ TEST_F(IdentifyPage, TagLinesAreAppendedToTheEndOfTheBoxAndScrolledTo) {
     QScrollBar* bar = DataBox()->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
-    // The form transfer reads the box back with CR LF endings, lines not yet shown included.
-    Page().AppendTagLine(kTagLine);
-    Page().UpdateData(true);
-    EXPECT_EQ(Page().m_tagText, expected.join("\r\n") + "\r\n" + kTagLine);
-}
-
-// Where the box no longer shows the page's text, the next line rebuilds it from the text.
-TEST_F(IdentifyPage, NextLineAfterTheBoxWentAstrayShowsExactlyTheText) {
-    Page().AppendTagLine(QStringLiteral("first(Antenna1) \r\n"));
-    Page().m_tagText.clear(); // as Pause and Disconnect do
-    Page().AppendTagLine(QStringLiteral("next(Antenna2) \r\n"));
-    EXPECT_EQ(Shown(), "next(Antenna2) \n");
-    DataBox()->setFocus();
-    QTest::keyClicks(DataBox(), QStringLiteral("typed"));
-    Page().AppendTagLine(QStringLiteral("third(Antenna3) \r\n"));
-    EXPECT_EQ(Shown(), "next(Antenna2) \nthird(Antenna3) \n");
 }
 
 // A radio writes the read mode and ends any identify; a later E4 answer starts nothing.
@@ -185,7 +169,6 @@ TEST_F(IdentifyPage, ContinuousStreamKeepsTheNewestThousandLines) {
     StartStream();
     const QStringList lines = StreamRecords(0, 1250, 170);
     EXPECT_EQ(ShownLines(), lines.mid(250));
-    EXPECT_EQ(Page().m_tagText, lines.mid(250).join("\r\n") + "\r\n");
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(dlg.Inventory().TotalReads(), 1250);

@@ -2,8 +2,8 @@
 // the Get and Set sequences, and the channel menu.
 #include "pagetest.h"
 
-#include "protocol/channelplan.h"
 #include "pages/cparameter.h"
+#include "protocol/channelplan.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -2,9 +2,7 @@
 // through the menu, the buttons and the password dialogs, with the requests checked byte for byte.
 #include "pagetest.h"
 
-#include "pages/cpassworddlg.h"
 #include "pages/cread.h"
-#include "widgets/modal.h"
 
 #include <QAction>
 
@@ -32,28 +30,8 @@ protected:
         Menu()->setChecked(true);
         Sent();
     }
-    void TearDown() override {
-        SetDialogRunner({});
-        WindowTest::TearDown();
-    }
     QAction* Menu() { return dlg.findChild<QAction*>("showPasswordFunctionsAction"); }
-    // The next dialogs get these texts and OK; one that refuses to close is cancelled.
-    void Type(const QStringList& texts) {
-        SetDialogRunner([this, texts](QDialog& dialog) {
-            auto* password = qobject_cast<CPasswordDlg*>(&dialog);
-            if (!password)
-                return int(QDialog::Rejected);
-            captions << dialog.windowTitle();
-            for (int i = 0; i < texts.size() && i < password->Boxes().size(); ++i) {
-                EXPECT_EQ(password->Boxes()[i]->echoMode(), QLineEdit::Password);
-                password->Boxes()[i]->setText(texts[i]);
-            }
-            dialog.findChild<QPushButton*>("ok")->click();
-            if (dialog.result() != QDialog::Accepted)
-                dialog.findChild<QPushButton*>("cancel")->click();
-            return dialog.result();
-        });
-    }
+    void Type(const QStringList& texts) { TypeIntoPasswordDialogs({texts.join('|')}, &captions); }
     void LogIn() {
         Type({"11223344"});
         Click(dlg, "loginButton");

@@ -1,4 +1,4 @@
-// The Frame Trace window and its assembler, and copying from the operation list.
+// The Frame Trace window and its assembler.
 #include "pagetest.h"
 #include "tagrecord.h"
 
@@ -9,9 +9,7 @@
 #include "ui/filechooser.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 namespace {
@@ -132,13 +130,7 @@ struct Rig {
     CFakeBackend* line = ConnectToFakeLine(dlg);
 };
 
-class FrameTrace : public WindowTest {
-protected:
-    void TearDown() override {
-        SetSaveFileChooser({});
-        WindowTest::TearDown();
-    }
-};
+using FrameTrace = WindowTest;
 
 TEST_F(FrameTrace, ChangesNothingAndTracesOnlyWhileOpen) {
     Rig closed, open;
@@ -180,27 +172,6 @@ TEST_F(FrameTrace, SavesEveryLineOrSaysWhyNot) {
     EXPECT_FALSE(trace.SaveTo(unwritable));
     EXPECT_TRUE(messages.size() == 1 &&
                 messages[0].startsWith("The frame trace could not be saved to " + unwritable));
-}
-
-TEST_F(FrameTrace, OperationListCopiesTheSelectedLinesInListOrder) {
-    COperationLog log;
-    QTime now(9, 5, 3);
-    log.SetClock([&] { return now; });
-    for (const char* text : {"one", "two", "three"}) {
-        log.AddOperationLine(QString::fromLatin1(text));
-        now = now.addSecs(1);
-    }
-    log.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
-    for (const int row : {2, 0})
-        QTest::mouseClick(log.viewport(), Qt::LeftButton,
-                          row ? Qt::NoModifier : Qt::ControlModifier,
-                          QPoint(10, log.visualRect(log.model()->index(row, 0)).center().y()));
-    QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("09:05:03\tone\n09:05:05\tthree"));
-    log.AddOperationLine(QStringLiteral("four")); // a new line is again the only one highlighted
-    EXPECT_EQ(log.SelectedText(), QStringLiteral("09:05:06\tfour"));
 }
 
 } // namespace

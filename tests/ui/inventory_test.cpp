@@ -89,10 +89,6 @@ TEST(InventoryModel, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
 
 class InventoryWindow : public PageTest<> {
 protected:
-    void TearDown() override {
-        SetSaveFileChooser({});
-        WindowTest::TearDown();
-    }
     void OpenInventory() {
         dlg.findChild<QAction*>(QStringLiteral("inventoryAction"))->trigger();
         ASSERT_NE(dlg.InventoryWindow(), nullptr);

@@ -4,9 +4,6 @@
 #include "ptypeer.h"
 #include "tagrecord.h"
 
-#include "pages/cpassworddlg.h"
-#include "widgets/modal.h"
-
 #include <QAction>
 #include <QRegularExpression>
 
@@ -19,10 +16,6 @@ protected:
         CStatusBar::s_waitThresholdMs = 30;
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        WindowTest::TearDown();
     }
     QString State() { return dlg.StatusBar().StateText(); }
     bool CancelShown() {
@@ -97,15 +90,7 @@ class CancelWaiting : public StatusBar, public ::testing::WithParamInterface<Can
 
 TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     const CancelRow& row = GetParam();
-    SetDialogRunner([](QDialog& dialog) { // the login dialog has one box
-        auto* password = qobject_cast<CPasswordDlg*>(&dialog);
-        const QList<QLineEdit*> boxes = password ? password->Boxes() : QList<QLineEdit*>();
-        for (int i = 0; i < boxes.size(); ++i)
-            boxes[i]->setText(boxes.size() == 1 ? QStringLiteral("00000000")
-                                                : QString(GetParam().typed).section('|', i, i));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
-        return dialog.result();
-    });
+    TypeIntoPasswordDialogs({"00000000", row.typed}); // the login first
     ASSERT_TRUE(ConnectToSimulator(dlg));
     const auto logged = [&](const char* line) {
         return WaitUntil([&] { return Lines(dlg).contains(QString::fromLatin1(line)); });
