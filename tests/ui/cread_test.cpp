@@ -139,26 +139,6 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShow) {
     EXPECT_TRUE(Sent().isEmpty());
 }
 
-// A new operation has ten attempts of its own, and the one it replaced is no longer awaited.
-TEST_F(TagOperationPage, ANewOperationStartsAfreshAndDropsTheOneBefore) {
-    const QByteArray failed = AnswerFrame(kStatusHeader, 0x80, {0x01});
-    Enter({"destroyPasswordBox=01020304"});
-    Click(dlg, "destroyButton");
-    Click(dlg, "readTagButton");
-    for (int i = 0; i < 5; ++i)
-        line->Deliver(failed);
-    Click(dlg, "readTagButton");
-    Sent();
-    for (int i = 0; i < 9; ++i)
-        line->Deliver(failed);
-    EXPECT_EQ(Sent().size(), 9);
-    line->Deliver(AnswerFrame(kDataHeader, 0x80, {0x00, 0x01, 0x02, 0x01, 0x12, 0x34}));
-    dlg.OpenPortIfClosed();
-    line->Deliver(AnswerFrame(kStatusHeader, 0x86, {0x01})); // the Destroy's late failure
-    EXPECT_TRUE(Sent().isEmpty());
-    EXPECT_EQ(Lines(dlg), QStringList({"Tag Data Read Successfully!"}));
-}
-
 TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     Enter({"writeSectionList=User", "writeAddressBox=5", "writeDataBox=C0DE", "lockList=LOCK ALL",
            "destroyPasswordBox=0A0B0C0D"});
@@ -172,10 +152,6 @@ TEST_F(TagOperationPage, WithoutControlsTheHandlersUseTheLastValuesRead) {
     Page().OnReadTag();
     EXPECT_EQ(Sent(), QStringList({"A0 09 81 04 00 03 05 01 C0 DE 2B", "A0 04 87 04 05 CC",
                                    "A0 08 86 04 00 0A 0B 0C 0D A0", "A0 06 80 04 01 02 01 D2"}));
-    Page().AppendReadData(QStringLiteral("ab"));
-    Page().ShowFastWriteId(QStringLiteral("00 01 "));
-    Page().LoginSucceeded();
-    EXPECT_EQ(Page().m_fastWriteId, "00 01 ");
     EXPECT_TRUE(messages.isEmpty());
 }
 
