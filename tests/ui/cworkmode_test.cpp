@@ -143,16 +143,6 @@ TEST_F(WorkmodePage, SetWritesTheRequestsOfTheModeInOrder) {
     EXPECT_EQ(dlg.m_serial.GetSettings(), QStringLiteral("9600,n,8,1"));
 }
 
-// A Set the reader never answered gives way to the Get the operator starts next.
-TEST_F(WorkmodePage, GetAfterAnUnansweredSetEnds) {
-    EnterDeviceSettings();
-    Click(dlg, "setSettingsButton");
-    line->answers.clear();
-    Click(dlg, "getSettingsButton");
-    line->Pump();
-    EXPECT_EQ(Lines(dlg), QStringList({"Get Settings Successfully!!"}));
-}
-
 TEST_F(WorkmodePage, EnteringAndGetShowTheReaderMemory) {
     // clang-format off
     const std::uint8_t addresses[] = {0x70, 0x71, 0x80, 0x81, 0x84, 0x73,
