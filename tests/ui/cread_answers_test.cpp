@@ -30,7 +30,7 @@ TEST_F(TagOperationOnSimulator, WrittenWordReadsBack) {
     ASSERT_TRUE(Ends("writeTagButton", "Tag Data Written Successfully!"));
     Operate(dlg, {"readSectionList=User", "readAddressBox=3", "readLengthBox=1"});
     ASSERT_TRUE(Ends("readTagButton", "Tag Data Read Successfully!"));
-    EXPECT_EQ(dlg.ReadPage().m_readData, "be ef");
+    ExpectControls(dlg, {"readDataBox=be ef"});
     EXPECT_EQ(SimulatedReader(dlg).Tags().Focused()->Memory(MemoryBank::User)[7], 0xEF);
 }
 
@@ -42,7 +42,7 @@ TEST_F(TagOperationOnSimulator, LoginPasswordChangeAndFastWrite) {
     ASSERT_TRUE(Ends("modifyLoginPasswordButton", "Login Password Modified Successfully!"));
     Operate(dlg, "fastWriteIdBox=E2 00 00 FF");
     ASSERT_TRUE(Ends("fastWriteTagIdButton", "Tag ID Written Successfully!"));
-    EXPECT_EQ(dlg.ReadPage().m_fastWriteId, "E2 00 01 00 ");
+    ExpectControls(dlg, {"fastWriteIdBox=E2 00 01 00 "});
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -35,7 +35,6 @@ TEST_F(TagOperationPage, ActivationStopsTheStreamAndShowsTheStartValues) {
     dlg.Sheet().SetActivePage(0);
     dlg.Sheet().SetActivePage(1);
     EXPECT_EQ(Sent(), QStringList({"A0 02 FE 60"}));
-    EXPECT_TRUE(Page().m_readData.isEmpty());
     ExpectControls(dlg, {"readDataBox=", "fastWriteIdBox=AB CD"});
 }
 
@@ -103,7 +102,8 @@ TEST_F(TagOperationPage, RefusalSendsNothingAndLeavesThePendingOperation) {
         Click(dlg, row.button);
         EXPECT_EQ(messages, QStringList({row.message}));
         EXPECT_TRUE(Sent().isEmpty());
-        EXPECT_EQ(Page().m_readData.isEmpty(), row.button == std::string(kRead));
+        EXPECT_EQ(Control<QPlainTextEdit>(dlg, "readDataBox")->toPlainText().isEmpty(),
+                  row.button == std::string(kRead));
     }
     line->Deliver(AnswerFrame(kStatusHeader, 0x87, {0x00})); // the lock still waits for it
     EXPECT_EQ(Lines(dlg).value(0), "Tag Locked Successfully!");
@@ -128,7 +128,7 @@ TEST_F(TagOperationPage, AResendSendsWhatTheControlsShow) {
     Sent();
     line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01}));
     EXPECT_EQ(Sent(), QStringList({"A0 06 80 04 02 00 03 D1"}));
-    EXPECT_TRUE(Page().m_readData.isEmpty());
+    ExpectControls(dlg, {"readDataBox="});
     Enter({"readAddressBox=9"});
     line->Deliver(AnswerFrame(kStatusHeader, 0x80, {0x01}));
     EXPECT_TRUE(Sent().isEmpty());
