@@ -29,12 +29,6 @@ const Bytes kAnswer =
     BuildFrame(kDataHeader, 0x82,
                Bytes{0x01, 0xE2, 0x00, 0x30, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x11});
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 // The first keep bytes of stream record n: header, tag ID, antenna, checksum, closing byte.
 Bytes Record(std::uint8_t n, std::size_t keep = 17) {
     Bytes r = TagRecord(NumberedTagId(n), 1);
