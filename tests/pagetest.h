@@ -8,6 +8,7 @@
 
 #include "link/portnames.h"
 #include "link/simulatorbackend.h"
+#include "pages/cpassworddlg.h"
 #include "protocol/frame.h"
 #include "widgets/controls.h"
 
@@ -184,6 +185,29 @@ inline void ExpectControls(QWidget& root, const QStringList& expectations) {
             EXPECT_EQ(button->isChecked(), want == "on");
         }
     }
+}
+
+// The password dialogs that open next get the texts of one entry each ('|' between a dialog's
+// boxes; the last entry serves every later dialog) and OK, or Cancel where OK does not close
+// them; a caption list, where given, records their titles.
+inline void TypeIntoPasswordDialogs(QStringList dialogs, QStringList* captions = nullptr) {
+    SetDialogRunner([dialogs, captions](QDialog& dialog) mutable {
+        auto* password = qobject_cast<CPasswordDlg*>(&dialog);
+        if (!password)
+            return int(QDialog::Rejected);
+        if (captions)
+            *captions << dialog.windowTitle();
+        const QStringList texts =
+            (dialogs.size() > 1 ? dialogs.takeFirst() : dialogs.value(0)).split('|');
+        for (int i = 0; i < texts.size() && i < password->Boxes().size(); ++i) {
+            EXPECT_EQ(password->Boxes()[i]->echoMode(), QLineEdit::Password);
+            password->Boxes()[i]->setText(texts[i]);
+        }
+        dialog.findChild<QPushButton*>("ok")->click();
+        if (dialog.result() != QDialog::Accepted)
+            dialog.findChild<QPushButton*>("cancel")->click();
+        return dialog.result();
+    });
 }
 
 // ---- the simulated reader ----

@@ -1,9 +1,11 @@
-// Multi-tag stream records as the reader sends them, for tests and benchmarks.
+// Multi-tag stream records as the reader sends them, and byte strings joined, for tests and
+// benchmarks.
 #pragma once
 
 #include "protocol/frame.h"
 
 #include <cassert>
+#include <initializer_list>
 
 // CC 11, the 12-byte tag ID, the antenna, the checksum of those fifteen bytes, the closing 0A.
 inline Bytes TagRecord(ByteView id, std::uint8_t antenna) {
@@ -18,4 +20,11 @@ inline Bytes TagRecord(ByteView id, std::uint8_t antenna) {
 // The tag ID 30 31 .. 3A n: eleven fixed bytes and a last one of the caller's.
 inline Bytes NumberedTagId(std::uint8_t n) {
     return {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, n};
+}
+// The parts one after another.
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }

@@ -1,11 +1,14 @@
 // Shared set-up for tests that drive the main window: message boxes are recorded instead of
-// shown, the connect time-out is short, and controls are found by their object names.
+// shown, the connect time-out is short, and controls are found by their object names; whatever
+// dialog runner or file chooser a test put in is taken out after it.
 #pragma once
 
 #include "ui/coperationlog.h"
 #include "ui/creaderdlg.h"
+#include "ui/filechooser.h"
 #include "widgets/cpropertysheet.h"
 #include "widgets/messagebox.h"
+#include "widgets/modal.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -29,6 +32,8 @@ protected:
     }
     void TearDown() override {
         SetMessageRecorder({});
+        SetDialogRunner({});
+        SetSaveFileChooser({});
         CReaderDlg::s_connectTimeoutMs = 3000;
         CStatusBar::s_waitThresholdMs = 2000;
     }

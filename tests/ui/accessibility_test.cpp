@@ -33,59 +33,44 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
     }
 
-    // Visible widgets that take Tab focus themselves (no focus proxy), in focus order.
-    QList<QWidget*> Controls() {
-        QList<QWidget*> controls;
-        QWidget* widget = &dlg;
-        do {
-            widget = widget->nextInFocusChain();
-            if (widget != &dlg && widget->isVisible() && !widget->focusProxy() &&
-                (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus)
-                controls << widget;
-        } while (widget != &dlg);
-        return controls;
-    }
-
-    // Fails on controls without a name, on names read by two controls, and on every enabled
-    // control that Tab, from the first one, does not reach.
+    // Fails on a visible control taking Tab itself (no focus proxy) without a name or with one
+    // another control reads, on a group box not named after its title, and on an enabled control
+    // that Tab from the first one never reaches (for a radio of an exclusive group: none of it).
     void ExpectNamedAndReached() {
         QMap<QString, QWidget*> named;
         QList<QWidget*> enabled;
-        for (QWidget* control : Controls()) {
-            const QString name = AccessibleName(control);
-            EXPECT_FALSE(name.trimmed().isEmpty()) << Describe(control);
-            if (QWidget* other = named.value(name); other && !name.isEmpty())
-                ADD_FAILURE() << '"' << name.toStdString() << "\" names both " << Describe(other)
-                              << " and " << Describe(control);
-            named.insert(name, control);
-            if (control->isEnabled())
-                enabled << control;
+        for (QWidget* w = dlg.nextInFocusChain(); w != &dlg; w = w->nextInFocusChain()) {
+            if (!w->isVisible() || w->focusProxy() ||
+                (w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus)
+                continue;
+            const QString name = AccessibleName(w);
+            EXPECT_FALSE(name.trimmed().isEmpty()) << Describe(w);
+            EXPECT_TRUE(name.isEmpty() || !named.contains(name))
+                << '"' << name.toStdString() << "\" names " << Describe(named[name]) << " and "
+                << Describe(w);
+            named.insert(name, w);
+            if (w->isEnabled())
+                enabled << w;
         }
         for (QGroupBox* group : dlg.findChildren<QGroupBox*>())
             if (group->isVisible())
                 EXPECT_EQ(AccessibleName(group), group->title().trimmed()) << Describe(group);
         ASSERT_FALSE(enabled.isEmpty());
         enabled.first()->setFocus(Qt::TabFocusReason);
-        QSet<QWidget*> visited{QApplication::focusWidget()};
-        for (qsizetype step = 0; step < 2 * enabled.size(); ++step) {
+        QSet<QWidget*> visited;
+        for (qsizetype step = 0; step <= 2 * enabled.size(); ++step) {
+            visited << Group(QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << QApplication::focusWidget();
         }
         for (QWidget* control : enabled)
-            EXPECT_TRUE(visited.contains(control) || RadioOfVisitedGroup(control, visited))
+            EXPECT_TRUE(visited.contains(Group(control)))
                 << "Tab never reaches " << Describe(control);
     }
-
-    // Tab stops at one radio button of an exclusive group; the arrow keys move within it.
-    static bool RadioOfVisitedGroup(QWidget* control, const QSet<QWidget*>& visited) {
+    // Tab stops at one radio button of an exclusive group, the arrow keys move within it: such a
+    // radio counts as its group.
+    static QWidget* Group(QWidget* control) {
         auto* radio = qobject_cast<QRadioButton*>(control);
-        if (!radio || !radio->autoExclusive())
-            return false;
-        for (QWidget* other : visited)
-            if (auto* peer = qobject_cast<QRadioButton*>(other);
-                peer && peer->autoExclusive() && peer->parentWidget() == radio->parentWidget())
-                return true;
-        return false;
+        return radio && radio->autoExclusive() ? radio->parentWidget() : control;
     }
 
     // Runs the checks on every page of the group the sheet shows.

@@ -7,7 +7,6 @@
 #include "ui/cinventorymodel.h"
 
 #include <QScrollBar>
-#include <QTextDocument>
 
 namespace {
 
@@ -71,41 +70,6 @@ protected:
         EXPECT_EQ(Sent(), QStringList({kReadWorkMode, kCommModeRs232, kMultiStart}));
     }
 };
-
-// Lines are appended to the box, never by rebuilding it, and scrolled to.
-TEST_F(IdentifyPage, TagLinesAreAppendedToTheEndOfTheBoxAndScrolledTo) {
-    int removed = 0;
-    QObject::connect(DataBox()->document(), &QTextDocument::contentsChange,
-                     [&](int, int charsRemoved, int) { removed += charsRemoved; });
-    QStringList expected;
-    for (int n = 0; n < 300; ++n) {
-        expected << QStringLiteral("NO.%1: E2 00(Antenna1) ").arg(n);
-        Page().AppendTagLine(expected.last() + "\r\n");
-        if (n % 10 == 9)
-            Shown(); // the box takes them in batches
-    }
-    EXPECT_EQ(removed, 0);
-    EXPECT_EQ(ShownLines(), expected);
-    QScrollBar* bar = DataBox()->verticalScrollBar();
-    EXPECT_GT(bar->maximum(), 0);
-    EXPECT_EQ(bar->value(), bar->maximum());
-    // The form transfer reads the box back with CR LF endings, lines not yet shown included.
-    Page().AppendTagLine(kTagLine);
-    Page().UpdateData(true);
-    EXPECT_EQ(Page().m_values.tagText, expected.join("\r\n") + "\r\n" + kTagLine);
-}
-
-// Where the box no longer shows the page's text, the next line rebuilds it from the text.
-TEST_F(IdentifyPage, NextLineAfterTheBoxWentAstrayShowsExactlyTheText) {
-    Page().AppendTagLine(QStringLiteral("first(Antenna1) \r\n"));
-    Page().m_values.tagText.clear(); // as Pause and Disconnect do
-    Page().AppendTagLine(QStringLiteral("next(Antenna2) \r\n"));
-    EXPECT_EQ(Shown(), "next(Antenna2) \n");
-    DataBox()->setFocus();
-    QTest::keyClicks(DataBox(), QStringLiteral("typed"));
-    Page().AppendTagLine(QStringLiteral("third(Antenna3) \r\n"));
-    EXPECT_EQ(Shown(), "next(Antenna2) \nthird(Antenna3) \n");
-}
 
 // A radio writes the read mode and ends any identify; a later E4 answer starts nothing.
 TEST_F(IdentifyPage, RadiosWriteTheReadModeAndLeaveNothingPending) {
@@ -177,15 +141,16 @@ TEST_F(IdentifyPage, AStreamAfterLeavingThePageIsNumberedFromZero) {
     EXPECT_EQ(ShownLines(), StreamRecords(0, 5, 17));
 }
 
-// Continuous: no stop at the record limit, the numbering goes on, the box and its text keep the
-// newest 1,000 lines while the Inventory counts every read; Clear between the two halves of a
-// record keeps the stream in step.
+// Continuous: no stop at the record limit, the numbering goes on, the box keeps the newest 1,000
+// lines scrolled to the last while the Inventory counts every read; Clear between the two halves of
+// a record keeps the stream in step.
 TEST_F(IdentifyPage, ContinuousStreamKeepsTheNewestThousandLines) {
     Operate(dlg, QStringLiteral("identifyContinuousCheck:on"));
     StartStream();
     const QStringList lines = StreamRecords(0, 1250, 170);
     EXPECT_EQ(ShownLines(), lines.mid(250));
-    EXPECT_EQ(Page().m_values.tagText, lines.mid(250).join("\r\n") + "\r\n");
+    QScrollBar* bar = DataBox()->verticalScrollBar(); // the newest line in view
+    EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_TRUE(Sent().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(dlg.Inventory().TotalReads(), 1250);

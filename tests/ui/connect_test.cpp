@@ -1,8 +1,10 @@
-// Connect, Disconnect and Update Settings through the window's buttons.
+// Connect, Disconnect and Update Settings through the window's buttons, and the group buttons.
 #include "fakebackend.h"
 #include "pagetest.h"
 #include "ptypeer.h"
 #include "windowtest.h"
+
+#include "widgets/cpropertypage.h"
 
 namespace {
 
@@ -73,6 +75,36 @@ TEST_P(ConnectFails, TimesOutOnceAndConnectWorksAgain) {
 }
 INSTANTIATE_TEST_SUITE_P(Table, ConnectFails,
                          ::testing::Values(FailureAck, Silent, VersionLost, NoiseBurst, HangUp));
+
+TEST_F(WindowTest, GroupButtonsFollowTheStateTableAndAShownGroupIsNotRebuilt) {
+    CReaderDlg dlg;
+    CFakeBackend* line = ConnectToFakeLine(dlg);
+    const char* buttons[] = {"deviceSettingsButton", "demonstrationButton",
+                             "updateSettingsButton", "connectButton",
+                             "disconnectButton",     "clearOperationListButton"};
+    const auto enabling = [&] {
+        QString states;
+        for (const char* name : buttons)
+            states += Button(dlg, name)->isEnabled() ? '1' : '0';
+        return states;
+    };
+    EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
+    EXPECT_EQ(enabling(), "100011");
+    QPointer<QWidget> identify = dlg.Sheet().ActivePage()->Window();
+    dlg.OnDemonstration();
+    EXPECT_FALSE(identify.isNull()) << "showing the group shown rebuilt it";
+
+    Click(dlg, "deviceSettingsButton");
+    EXPECT_EQ(Tabs(dlg), QStringList({"Work Mode", "Reader Parameters"}));
+    EXPECT_EQ(enabling(), "011011");
+    line->m_written.clear();
+    dlg.OnDeviceSettings();
+    EXPECT_TRUE(line->m_written.empty()) << "a second Device Settings must not send again";
+
+    Click(dlg, "demonstrationButton");
+    EXPECT_EQ(Tabs(dlg), QStringList({"Tag Identify", "Tag Operation"}));
+    EXPECT_EQ(enabling(), "100011");
+}
 
 // Disconnect empties the list, Update Settings keeps it; both send the end request and go back to
 // the start page, whose group buttons do nothing until the next Connect.

@@ -2,9 +2,7 @@
 // Connect button: what the page sends, the reader understands, and what it answers, the page shows.
 #include "pagetest.h"
 
-#include "pages/cpassworddlg.h"
 #include "pages/cread.h"
-#include "widgets/modal.h"
 
 #include <QAction>
 
@@ -19,10 +17,6 @@ protected:
         dlg.Sheet().SetActivePage(1);
         QTest::qWait(50); // the activation's stop is answered while nobody listens
     }
-    void TearDown() override {
-        SetDialogRunner({});
-        WindowTest::TearDown();
-    }
     bool Ends(const char* button, const char* line) {
         Click(dlg, button);
         return QTest::qWaitFor([&] { return Lines(dlg).value(Lines(dlg).size() - 1) == line; },
@@ -36,26 +30,19 @@ TEST_F(TagOperationOnSimulator, WrittenWordReadsBack) {
     ASSERT_TRUE(Ends("writeTagButton", "Tag Data Written Successfully!"));
     Operate(dlg, {"readSectionList=User", "readAddressBox=3", "readLengthBox=1"});
     ASSERT_TRUE(Ends("readTagButton", "Tag Data Read Successfully!"));
-    EXPECT_EQ(dlg.ReadPage().m_values.readData, "be ef");
+    ExpectControls(dlg, {"readDataBox=be ef"});
     EXPECT_EQ(SimulatedReader(dlg).Tags().Focused()->Memory(MemoryBank::User)[7], 0xEF);
 }
 
 // The reader's own login password starts as 00000000: log in, change it, and number a tag.
 TEST_F(TagOperationOnSimulator, LoginPasswordChangeAndFastWrite) {
     dlg.findChild<QAction*>(QStringLiteral("showPasswordFunctionsAction"))->setChecked(true);
-    QList<QStringList> typed = {{"00000000"}, {"00000000", "11223344", "11223344"}};
-    SetDialogRunner([&](QDialog& dialog) {
-        const QStringList texts = typed.takeFirst();
-        for (int i = 0; i < texts.size(); ++i)
-            qobject_cast<CPasswordDlg*>(&dialog)->Boxes()[i]->setText(texts[i]);
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
-        return dialog.result();
-    });
+    TypeIntoPasswordDialogs({"00000000", "00000000|11223344|11223344"});
     ASSERT_TRUE(Ends("loginButton", "Login Successfully!"));
     ASSERT_TRUE(Ends("modifyLoginPasswordButton", "Login Password Modified Successfully!"));
     Operate(dlg, "fastWriteIdBox=E2 00 00 FF");
     ASSERT_TRUE(Ends("fastWriteTagIdButton", "Tag ID Written Successfully!"));
-    EXPECT_EQ(dlg.ReadPage().m_values.fastWriteId, "E2 00 01 00 ");
+    ExpectControls(dlg, {"fastWriteIdBox=E2 00 01 00 "});
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -1,4 +1,4 @@
-// The Frame Trace window and its assembler, and copying from the operation list.
+// The Frame Trace window and its assembler.
 #include "pagetest.h"
 #include "tagrecord.h"
 
@@ -9,28 +9,19 @@
 #include "ui/filechooser.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 namespace {
 
 using K = TracePiece::Kind;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
 const Bytes kAck = {0xE4, 0x03, 0x60, 0x00, 0xB9};
 const Bytes kBadAck = {0xE4, 0x03, 0x60, 0x00, 0xB8};
 const Bytes kMultiStartAck = {0xE4, 0x03, 0x65, 0x00, 0xB4};
 const Bytes kVersion = BuildFrame(kDataHeader, 0x6A, {{0x03, 0x01}});
 const Bytes kTagId = {0xE2, 0x00, 0x30, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x11};
-const Bytes kIdentifyAnswer = BuildFrame(kDataHeader, 0x82, Cat({{0x01}, kTagId}));
+const Bytes kIdentifyAnswer = BuildFrame(kDataHeader, 0x82, Join({{0x01}, kTagId}));
 
 // A 17-byte stream record for tag n; bad spoils its checksum.
 Bytes Record(int n, bool bad = false) {
@@ -54,11 +45,11 @@ TEST(FrameAssembler, CutsFramesRecordsAndNoiseWhateverThePieces) {
         std::vector<TracePiece> expected;
         std::size_t waiting; // bytes still waiting for the rest of a frame
     } rows[] = {
-        {{Cat({kAck, kIdentifyAnswer, kVersion, kBadAck})}, {ok(kAck), ok(kIdentifyAnswer), ok(kVersion), {K::Frame, false, kBadAck}}, 0},
+        {{Join({kAck, kIdentifyAnswer, kVersion, kBadAck})}, {ok(kAck), ok(kIdentifyAnswer), ok(kVersion), {K::Frame, false, kBadAck}}, 0},
         // A length below 2 starts no frame.
-        {{{0x00, 0x13}, Cat({{0xFF, 0xE0, 0x01}, kAck})}, {noise({0x00, 0x13}), noise({0xFF}), noise({0xE0, 0x01}), ok(kAck)}, 0},
-        {{Cat({kAck, {0xE0, 0x02, 0xFE, 0x20}})}, {ok(kAck), ok({0xE0, 0x02, 0xFE, 0x20})}, 0},
-        {{Cat({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})}, {ok(kMultiStartAck), record(true, 0), record(false, 1)}, 2},
+        {{{0x00, 0x13}, Join({{0xFF, 0xE0, 0x01}, kAck})}, {noise({0x00, 0x13}), noise({0xFF}), noise({0xE0, 0x01}), ok(kAck)}, 0},
+        {{Join({kAck, {0xE0, 0x02, 0xFE, 0x20}})}, {ok(kAck), ok({0xE0, 0x02, 0xFE, 0x20})}, 0},
+        {{Join({kMultiStartAck, Record(0), Record(1, true), {0xCC, 0x11}})}, {ok(kMultiStartAck), record(true, 0), record(false, 1)}, 2},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -87,7 +78,7 @@ TEST(FrameAssembler, StreamEndsWhenTheProgramStopsTakingRecordsAndFlushShowsTheT
     CFrameAssembler a;
     std::vector<TracePiece> out;
     a.Feed(Record(5), true, out);
-    a.Feed(Cat({kAck, {0xE0, 0x0F}}), false, out);
+    a.Feed(Join({kAck, {0xE0, 0x0F}}), false, out);
     a.Flush(out);
     EXPECT_EQ(out, (std::vector<TracePiece>{{K::Record, true, Record(5)},
                                             {K::Frame, true, kAck},
@@ -132,13 +123,7 @@ struct Rig {
     CFakeBackend* line = ConnectToFakeLine(dlg);
 };
 
-class FrameTrace : public WindowTest {
-protected:
-    void TearDown() override {
-        SetSaveFileChooser({});
-        WindowTest::TearDown();
-    }
-};
+using FrameTrace = WindowTest;
 
 TEST_F(FrameTrace, ChangesNothingAndTracesOnlyWhileOpen) {
     Rig closed, open;
@@ -165,7 +150,7 @@ TEST_F(FrameTrace, SavesEveryLineOrSaysWhyNot) {
     const QString path = dir.filePath(QStringLiteral("trace.txt"));
     CFrameTrace trace;
     trace.Sent(BuildStop(), true);
-    trace.Received(Cat({{0x00}, kBadAck, {0xE4}}), false);
+    trace.Received(Join({{0x00}, kBadAck, {0xE4}}), false);
     SetSaveFileChooser([&](const QString&, const QString&) { return path; });
     trace.findChild<QPushButton*>(QStringLiteral("frameTraceSaveButton"))->click();
     QFile file(path);
@@ -180,27 +165,6 @@ TEST_F(FrameTrace, SavesEveryLineOrSaysWhyNot) {
     EXPECT_FALSE(trace.SaveTo(unwritable));
     EXPECT_TRUE(messages.size() == 1 &&
                 messages[0].startsWith("The frame trace could not be saved to " + unwritable));
-}
-
-TEST_F(FrameTrace, OperationListCopiesTheSelectedLinesInListOrder) {
-    COperationLog log;
-    QTime now(9, 5, 3);
-    log.SetClock([&] { return now; });
-    for (const char* text : {"one", "two", "three"}) {
-        log.AddOperationLine(QString::fromLatin1(text));
-        now = now.addSecs(1);
-    }
-    log.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
-    for (const int row : {2, 0})
-        QTest::mouseClick(log.viewport(), Qt::LeftButton,
-                          row ? Qt::NoModifier : Qt::ControlModifier,
-                          QPoint(10, log.visualRect(log.model()->index(row, 0)).center().y()));
-    QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("09:05:03\tone\n09:05:05\tthree"));
-    log.AddOperationLine(QStringLiteral("four")); // a new line is again the only one highlighted
-    EXPECT_EQ(log.SelectedText(), QStringLiteral("09:05:06\tfour"));
 }
 
 } // namespace

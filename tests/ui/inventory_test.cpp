@@ -35,32 +35,6 @@ Bytes Record(std::uint8_t tag, std::uint8_t antenna, bool goodSum = true, std::u
     r[16] = last;
     return r;
 }
-// The rows as "id antenna reads".
-QStringList Rows(const CInventoryModel& model) {
-    QStringList rows;
-    for (const auto& row : model.Rows())
-        rows << QStringLiteral("%1 %2 %3").arg(row.id).arg(row.antenna).arg(row.reads);
-    return rows;
-}
-
-TEST(InventoryModel, CountsEachTagLineOnceAndNothingElse) {
-    CInventoryModel model;
-    const std::string lines[] = {Line(1, 1),
-                                 "NO.0: " + Line(2, 3),
-                                 "NO.1: " + Line(1, 4),
-                                 "E2 00(Antenna1) \r\n",                               // too short
-                                 "E2 00 30 12 34 56 78 9A BC DE F0 ZZ(Antenna1) \r\n", // not hex
-                                 "E2 00 30 12 34 56 78 9A BC DE F0 11(Antenna) \r\n",  // no number
-                                 "Read Tag Successfully!"};
-    qint64 now = 1000;
-    int counted = 0;
-    for (const std::string& line : lines)
-        counted += model.ObserveTagLine(line, now += 10) ? 1 : 0;
-    EXPECT_EQ(counted, 3);
-    EXPECT_EQ(Rows(model), QStringList({IdText(1) + " 4 2", IdText(2) + " 3 1"}));
-    EXPECT_EQ(model.Rows()[0].lastMs - model.Rows()[0].firstMs, 20);
-}
-
 TEST(InventoryModel, RateCoversTheRunFromItsFirstReadToItsLast) {
     CInventoryModel model;
     for (int i = 0; i <= 10; ++i)
@@ -89,10 +63,6 @@ TEST(InventoryModel, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
 
 class InventoryWindow : public PageTest<> {
 protected:
-    void TearDown() override {
-        SetSaveFileChooser({});
-        WindowTest::TearDown();
-    }
     void OpenInventory() {
         dlg.findChild<QAction*>(QStringLiteral("inventoryAction"))->trigger();
         ASSERT_NE(dlg.InventoryWindow(), nullptr);

@@ -1,5 +1,6 @@
 // Line faults end to end, over a real pseudo-terminal and the real serial back-end: the window
-// keeps working, says what the operator must know, keeps what it showed, and works again after.
+// keeps working, says what the operator must know, keeps what it showed, and works again after;
+// and Escape and closing the window mid-stream.
 #include "ptypeer.h"
 #include "tagrecord.h"
 #include "windowtest.h"
@@ -28,12 +29,6 @@ const Bytes kAnswer =
     BuildFrame(kDataHeader, 0x82,
                Bytes{0x01, 0xE2, 0x00, 0x30, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x11});
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 // The first keep bytes of stream record n: header, tag ID, antenna, checksum, closing byte.
 Bytes Record(std::uint8_t n, std::size_t keep = 17) {
     Bytes r = TagRecord(NumberedTagId(n), 1);
@@ -61,7 +56,7 @@ struct FaultRow {
     const char* line = nullptr; // text of the one line the fault adds to the list
 };
 
-class LineFault : public WindowTest, public ::testing::WithParamInterface<FaultRow> {
+class PtyWindow : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
@@ -116,11 +111,21 @@ protected:
         if (!radio->isChecked())
             QTest::mouseClick(radio, Qt::LeftButton);
     }
+    // Answers a stream start's chain after its first request, then sends the start's answer and
+    // the tail that follows it.
+    void AnswerStreamStart(const Bytes& tail) {
+        peer->Send(BuildFrame(kDataHeader, 0x63, Bytes{0x02, 0x00, 0x70, 0x02, 0x05})); // timer
+        ASSERT_EQ(peer->Expect(7).size(), 7u); // output RS-232
+        peer->Send({0xE4, 0x03, 0x60, 0x00, 0xB9});
+        ASSERT_EQ(peer->Expect(4).size(), 4u); // stream start
+        peer->Send(Join({{0xE4, 0x03, 0x65, 0x00, 0xB4}, tail}));
+    }
     QTemporaryDir dir;
     QString link;
     std::unique_ptr<CPtyPeer> peer;
     CReaderDlg dlg;
 };
+class LineFault : public PtyWindow, public ::testing::WithParamInterface<FaultRow> {};
 
 TEST_P(LineFault, WindowCarriesOnAndTheNextOperationWorks) {
     const FaultRow& row = GetParam();
@@ -155,12 +160,7 @@ TEST_P(LineFault, WindowCarriesOnAndTheNextOperationWorks) {
     if (row.fault == Fault::HangUp)
         peer->CloseMaster();
     if (row.fault == Fault::HangUpMidStream) {
-        peer->Send(BuildFrame(kDataHeader, 0x63, Bytes{0x02, 0x00, 0x70, 0x02, 0x05})); // timer
-        ASSERT_EQ(peer->Expect(7).size(), 7u); // output RS-232
-        peer->Send({0xE4, 0x03, 0x60, 0x00, 0xB9});
-        ASSERT_EQ(peer->Expect(4).size(), 4u); // stream start
-        peer->Send(
-            Join({{0xE4, 0x03, 0x65, 0x00, 0xB4}, Record(0), Record(1), Record(2), Record(3, 8)}));
+        AnswerStreamStart(Join({Record(0), Record(1), Record(2), Record(3, 8)}));
         peer->CloseMaster();
     }
     QTest::qWait(CReaderDlg::s_connectTimeoutMs + 200); // past the time-out and any resend
@@ -206,5 +206,24 @@ const FaultRow kRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Table, LineFault, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Escape leaves the window; closing it mid-stream sends the stop before the port closes.
+TEST_F(PtyWindow, EscapeKeepsTheWindowAndClosingMidStreamStopsTheReader) {
+    Connect();
+    ClickRadio("identifyMultipleTagsRadio");
+    Drain();
+    Click(dlg, "identifyTagButton");
+    ASSERT_EQ(peer->Expect(7).size(), 7u); // the work mode read
+    AnswerStreamStart(Record(0));
+    ASSERT_TRUE(WaitUntil([&] { return dlg.StatusBar().StateText().startsWith("Streaming: "); }));
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    peer->Wait(20);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(peer->Received().empty());
+    dlg.close();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
+    EXPECT_EQ(peer->Expect(4), handshake::kStop);
+}
 
 } // namespace

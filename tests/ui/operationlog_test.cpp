@@ -1,37 +1,35 @@
-// The operation list: time stamps, the one highlighted newest line, clearing, saving.
+// The operation list: time stamps, copying, the one highlighted newest line, saving, clearing.
 #include "windowtest.h"
 
-#include "ui/filechooser.h"
-
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QTemporaryDir>
 
 namespace {
 
-TEST(OperationLog, TimeColumnIsTwoDigitTwentyFourHourClock) {
+// The time column is a 24-hour clock; a new line is the only one highlighted.
+TEST(OperationLog, CopiesTheSelectedLinesInListOrder) {
     COperationLog log;
-    QTime now(9, 5, 3);
+    QTime now(21, 5, 3);
     log.SetClock([&] { return now; });
-    log.AddOperationLine(QStringLiteral("first"));
-    now = QTime(21, 0, 59);
-    log.AddOperationLine(QStringLiteral("second"));
-    EXPECT_EQ(log.TimeAt(0), QStringLiteral("09:05:03"));
-    EXPECT_EQ(log.TimeAt(1), QStringLiteral("21:00:59"));
-    EXPECT_EQ(log.TextAt(1), QStringLiteral("second"));
-}
-
-TEST_F(WindowTest, ClearOperationListThenOneLineLeavesOneHighlightedLine) {
-    CReaderDlg dlg;
-    dlg.AddOperationLine(QStringLiteral("a"));
-    dlg.AddOperationLine(QStringLiteral("b"));
-    Click(dlg, "clearOperationListButton");
-    EXPECT_EQ(dlg.OperationList().LineCount(), 0);
-    EXPECT_TRUE(messages.isEmpty());
-    dlg.AddOperationLine(QStringLiteral("c"));
-    EXPECT_EQ(dlg.OperationList().LineCount(), 1);
-    EXPECT_EQ(dlg.OperationList().SelectedText(), dlg.OperationList().TimeAt(0) + "\tc");
+    for (const char* text : {"one", "two", "three"}) {
+        log.AddOperationLine(QString::fromLatin1(text));
+        now = now.addSecs(1);
+    }
+    log.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&log));
+    for (const int row : {2, 0})
+        QTest::mouseClick(log.viewport(), Qt::LeftButton,
+                          row ? Qt::NoModifier : Qt::ControlModifier,
+                          QPoint(10, log.visualRect(log.model()->index(row, 0)).center().y()));
+    QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("21:05:03\tone\n21:05:05\tthree"));
+    log.AddOperationLine(QStringLiteral("four")); // a new line is again the only one highlighted
+    EXPECT_EQ(log.SelectedText(), QStringLiteral("21:05:06\tfour"));
 }
 
 // From the list's context menu or the View menu: the file gets every line with its time; a file
@@ -59,9 +57,10 @@ TEST_F(WindowTest, SaveOperationListWritesTimeAndTextOrSaysWhyNot) {
                         details.value(0).startsWith("The list is kept"))
                 << messages.join('|').toStdString();
     }
-    SetSaveFileChooser({});
     EXPECT_EQ(messages.size(), 1);
     EXPECT_EQ(dlg.OperationList().LineCount(), 2);
+    Click(dlg, "clearOperationListButton");
+    EXPECT_EQ(dlg.OperationList().LineCount(), 0);
 }
 
 } // namespace

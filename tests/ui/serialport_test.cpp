@@ -86,15 +86,7 @@ private:
     bool m_switched = false;
 };
 
-class PermissionTest : public WindowTest {
-protected:
-    // Connects on the device and returns the operation list.
-    QStringList ConnectOn(CReaderDlg& dlg, const QString& device) {
-        Choose(dlg, "portList", device);
-        Click(dlg, "connectButton");
-        return Lines(dlg);
-    }
-};
+using PermissionTest = WindowTest;
 
 TEST_F(PermissionTest, UnreadablePtyNamesTheDialoutFix) {
     CPtyPeer peer;
@@ -107,7 +99,9 @@ TEST_F(PermissionTest, UnreadablePtyNamesTheDialoutFix) {
         GTEST_SKIP() << "privileges override file permissions: nothing stops the open";
     }
     CReaderDlg dlg;
-    const QStringList lines = ConnectOn(dlg, peer.SlavePath());
+    Choose(dlg, "portList", peer.SlavePath());
+    Click(dlg, "connectButton");
+    const QStringList lines = Lines(dlg);
     ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
     EXPECT_TRUE(lines[0].startsWith("Cannot open " + peer.SlavePath() + ": "));
     EXPECT_TRUE(lines[0].endsWith(kDialoutFix)) << lines[0].toStdString();

@@ -63,8 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "No answer came from the reader at this rate. Check that the reader is powered"},
         FaultRow{"StopAnswerCorrupt", 0xFE, FaultKind::CorruptChecksum, false,
                  "probably uses another baud rate. Try the other rates"},
-        FaultRow{"NoiseBeforeStopAnswer", 0xFE, FaultKind::Noise, false,
-                 "probably uses another baud rate"},
         FaultRow{"VersionLost", 0x6A, FaultKind::Silence, false,
                  "did not report its firmware version"},
         FaultRow{"VersionSplit", 0x6A, FaultKind::Split, true},

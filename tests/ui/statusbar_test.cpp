@@ -1,11 +1,6 @@
 // The status bar through the real window and the simulated reader: what it says in each state,
-// Cancel of each operation that would otherwise wait for ever, Escape, and closing mid-stream.
+// Cancel of each operation that would otherwise wait for ever.
 #include "pagetest.h"
-#include "ptypeer.h"
-#include "tagrecord.h"
-
-#include "pages/cpassworddlg.h"
-#include "widgets/modal.h"
 
 #include <QAction>
 #include <QRegularExpression>
@@ -19,10 +14,6 @@ protected:
         CStatusBar::s_waitThresholdMs = 30;
         dlg.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    }
-    void TearDown() override {
-        SetDialogRunner({});
-        WindowTest::TearDown();
     }
     QString State() { return dlg.StatusBar().StateText(); }
     bool CancelShown() {
@@ -97,15 +88,7 @@ class CancelWaiting : public StatusBar, public ::testing::WithParamInterface<Can
 
 TEST_P(CancelWaiting, EndsTheOperationClosesThePortAndSaysSo) {
     const CancelRow& row = GetParam();
-    SetDialogRunner([](QDialog& dialog) { // the login dialog has one box
-        auto* password = qobject_cast<CPasswordDlg*>(&dialog);
-        const QList<QLineEdit*> boxes = password ? password->Boxes() : QList<QLineEdit*>();
-        for (int i = 0; i < boxes.size(); ++i)
-            boxes[i]->setText(boxes.size() == 1 ? QStringLiteral("00000000")
-                                                : QString(GetParam().typed).section('|', i, i));
-        dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
-        return dialog.result();
-    });
+    TypeIntoPasswordDialogs({"00000000", row.typed}); // the login first
     ASSERT_TRUE(ConnectToSimulator(dlg));
     const auto logged = [&](const char* line) {
         return WaitUntil([&] { return Lines(dlg).contains(QString::fromLatin1(line)); });
@@ -171,40 +154,5 @@ const CancelRow kCancelRows[] = {
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Table, CancelWaiting, ::testing::ValuesIn(kCancelRows),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Escape leaves the window; closing it mid-stream sends the stop before the port closes.
-TEST_F(StatusBar, EscapeKeepsTheWindowAndClosingMidStreamStopsTheReader) {
-    using namespace handshake;
-    CPtyPeer peer;
-    ASSERT_TRUE(peer.IsOpen());
-    Choose(dlg, "portList", peer.SlavePath());
-    Click(dlg, "connectButton");
-    ASSERT_TRUE(peer.AnswerHandshake());
-    ASSERT_TRUE(WaitUntil([&] { return dlg.State().m_connected == 1; }));
-    Operate(dlg, QStringLiteral("identifyMultipleTagsRadio:on"));
-    peer.Wait(20);
-    peer.Take(peer.Received().size());
-    Click(dlg, "identifyTagButton");
-    ASSERT_EQ(peer.Expect(7).size(), 7u); // the work mode read
-    peer.Send(BuildFrame(kDataHeader, 0x63, Bytes{0x02, 0x00, 0x70, 0x02, 0x05})); // timer
-    ASSERT_EQ(peer.Expect(7).size(), 7u);                                          // output RS-232
-    peer.Send({0xE4, 0x03, 0x60, 0x00, 0xB9});
-    ASSERT_EQ(peer.Expect(4).size(), 4u);          // stream start
-    Bytes stream = {0xE4, 0x03, 0x65, 0x00, 0xB4}; // acknowledged, and a record
-    const Bytes record = TagRecord(NumberedTagId(0), 1);
-    stream.insert(stream.end(), record.begin(), record.end());
-    peer.Send(stream);
-    ASSERT_TRUE(State().startsWith("Streaming: ")) << State().toStdString();
-
-    QTest::keyClick(&dlg, Qt::Key_Escape);
-    peer.Wait(20);
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_TRUE(peer.Received().empty());
-
-    dlg.close();
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_FALSE(dlg.m_serial.GetPortOpen());
-    EXPECT_EQ(peer.Expect(4), kStop);
-}
 
 } // namespace

@@ -44,10 +44,10 @@ QSize LayoutMinimum(const QWidget* widget) {
 
 void ExpectFits(QWidget* window) {
     const QRect free = window->screen()->availableGeometry();
-    EXPECT_TRUE(free.contains(window->frameGeometry()))
-        << Describe(window) << " at " << window->frameGeometry().x() << ','
-        << window->frameGeometry().y() << ' ' << window->frameGeometry().width() << 'x'
-        << window->frameGeometry().height() << " on " << free.width() << 'x' << free.height();
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(free.contains(frame))
+        << Describe(window) << " at " << frame.x() << ',' << frame.y() << ' ' << frame.width()
+        << 'x' << frame.height() << " on " << free.width() << 'x' << free.height();
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         QWidget* parent = widget->parentWidget();
         // Only what a layout places: the parts of a composite control place themselves.
@@ -93,15 +93,9 @@ const Window kWindows[] = {
     {"ModifyPassword", [](CReaderDlg& dlg) -> QWidget* { return new CModifyLoginPwdDlg(&dlg); }},
     {"About", [](CReaderDlg& dlg) -> QWidget* { return new CAboutDlg(&dlg); }},
     {"Inventory",
-     [](CReaderDlg& dlg) -> QWidget* {
-         dlg.OnInventory();
-         return dlg.InventoryWindow();
-     }},
+     [](CReaderDlg& dlg) -> QWidget* { return dlg.OnInventory(), dlg.InventoryWindow(); }},
     {"FrameTrace",
-     [](CReaderDlg& dlg) -> QWidget* {
-         dlg.OnFrameTrace();
-         return dlg.FrameTraceWindow();
-     }},
+     [](CReaderDlg& dlg) -> QWidget* { return dlg.OnFrameTrace(), dlg.FrameTraceWindow(); }},
 };
 
 class WindowFit : public WindowTest, public ::testing::WithParamInterface<Window> {};
