@@ -100,6 +100,11 @@ void CIdentify::BuildControls(QWidget* page) {
     QObject::connect(m_identifyTagButton, &QPushButton::clicked, page, [this] { OnIdentifyTag(); });
     QObject::connect(m_pauseButton, &QPushButton::clicked, page, [this] { OnPause(); });
     QObject::connect(clearButton, &QPushButton::clicked, page, [this] { OnClear(); });
+    // Each new line changes the scroll bar's range, and Qt repaints the bar for it. Painting its
+    // own background, the bar repaints alone; left see-through, the window, the page group, the
+    // page and the box's frame under it would all be painted again first.
+    m_dataBox->verticalScrollBar()->setAutoFillBackground(true);
+    m_dataBox->horizontalScrollBar()->setAutoFillBackground(true);
     // Typing into the box makes it differ from m_tagText; the next line then rebuilds it.
     QObject::connect(m_dataBox, &QPlainTextEdit::textChanged, page, [this] {
         if (!m_writingBox)
