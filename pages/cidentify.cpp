@@ -95,6 +95,11 @@ void CIdentify::BuildControls(QWidget* page) {
                      [this] { OnIdentifyTag(); });
     QObject::connect(form.identifyPauseButton, &QPushButton::clicked, page, [this] { OnPause(); });
     QObject::connect(form.identifyClearButton, &QPushButton::clicked, page, [this] { OnClear(); });
+    // Each new line changes the scroll bar's range, and Qt repaints the bar for it. Painting its
+    // own background, the bar repaints alone; left see-through, the window, the page group, the
+    // page and the box's frame under it would all be painted again first.
+    form.identifyDataBox->verticalScrollBar()->setAutoFillBackground(true);
+    form.identifyDataBox->horizontalScrollBar()->setAutoFillBackground(true);
     // Typing into the box makes it differ from m_values.tagText; the next line then rebuilds it.
     QObject::connect(form.identifyDataBox, &QPlainTextEdit::textChanged, page, [this] {
         if (!m_writingBox)

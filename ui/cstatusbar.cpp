@@ -1,8 +1,11 @@
 #include "ui/cstatusbar.h"
 
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -14,8 +17,59 @@ void SetLabel(QLabel* label, const QString& caption, const QString& text) {
 
 } // namespace
 
+// The state text changes with every request and every answer. A label in the bar's layout would
+// have the bar, and the window after it, measured and placed again at each change, and the bar
+// and the window's background under the label repainted. Here the label is not in a layout: it
+// has the area's size, fixed, and paints its own background, so a new text repaints the label
+// alone. The area asks the bar for the widest text it has shown, so every text stays whole; only
+// a text wider than all before it lays the bar out again.
+class CStatusBar::CStateArea : public QWidget {
+public:
+    explicit CStateArea(QWidget* parent) : QWidget(parent), m_label(new QLabel(this)) {
+        m_label->setAutoFillBackground(true);
+    }
+    QLabel* Label() const { return m_label; }
+    QSize sizeHint() const override { return m_need; }
+    QSize minimumSizeHint() const override { return m_need; }
+    // After each text change: grows the area if the text is wider than any before.
+    // (The label's own minimumSizeHint lays the text out in a rectangle: several times dearer
+    // than its width on one line, which is what a plain one-line label needs.)
+    void Fit() {
+        const QMargins margins = m_label->contentsMargins();
+        const int extra = 2 * m_label->margin();
+        const QFontMetricsF metrics(m_label->font());
+        const QSize text(static_cast<int>(std::ceil(metrics.horizontalAdvance(m_label->text()))),
+                         static_cast<int>(std::ceil(metrics.height())));
+        const QSize need = (text + QSize(margins.left() + margins.right() + extra,
+                                         margins.top() + margins.bottom() + extra))
+                               .expandedTo(m_need);
+        if (need == m_need)
+            return;
+        m_need = need;
+        updateGeometry();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        m_label->setFixedSize(size());
+        QWidget::resizeEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+            m_need = {};
+            Fit();
+        }
+        QWidget::changeEvent(event);
+    }
+
+private:
+    QLabel* m_label;
+    QSize m_need;
+};
+
 CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
-    m_state = new QLabel(this);
+    m_stateArea = new CStateArea(this);
+    m_state = m_stateArea->Label();
     m_state->setObjectName(QStringLiteral("statusState"));
     m_cancel = new QPushButton(tr("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("cancelWaitingButton"));
@@ -25,7 +79,7 @@ CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
     m_port->setObjectName(QStringLiteral("statusPort"));
     m_firmware = new QLabel(this);
     m_firmware->setObjectName(QStringLiteral("statusFirmware"));
-    addWidget(m_state, 1);
+    addWidget(m_stateArea, 1);
     addWidget(m_cancel);
     addPermanentWidget(m_port);
     addPermanentWidget(m_firmware);
@@ -41,7 +95,12 @@ CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
     m_sinceTick.start();
     SetPort({}, {});
     SetFirmware({});
-    SetLabel(m_state, tr("State"), tr("Idle"));
+    ShowState(tr("Idle"));
+}
+
+void CStatusBar::ShowState(const QString& text) {
+    SetLabel(m_state, tr("State"), text);
+    m_stateArea->Fit();
 }
 
 void CStatusBar::SetActivitySource(ActivitySource source) {
@@ -130,7 +189,7 @@ void CStatusBar::Show(const Activity& a, bool force) {
         m_tick.start(kTickMs);
         break;
     }
-    SetLabel(m_state, tr("State"), text);
+    ShowState(text);
     m_cancel->setVisible(cancel);
 }
 

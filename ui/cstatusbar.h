@@ -62,10 +62,14 @@ signals:
     void CancelClicked();
 
 private:
+    class CStateArea;
+
+    void ShowState(const QString& text);
     void Show(const Activity& activity, bool force);
     void ScheduleTick(qint64 waitedMs);
 
     ActivitySource m_source;
+    CStateArea* m_stateArea = nullptr;
     QLabel* m_state = nullptr;
     QPushButton* m_cancel = nullptr;
     QLabel* m_port = nullptr;

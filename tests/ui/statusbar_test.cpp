@@ -3,6 +3,7 @@
 #include "pagetest.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QRegularExpression>
 
 namespace {
@@ -42,6 +43,9 @@ TEST_F(StatusBar, SaysIdleConnectedAndStreamingWithItsFigures) {
         return match.hasMatch() && match.captured(2).toInt() > 0;
     })) << State().toStdString();
     EXPECT_GE(match.captured(1).toInt(), match.captured(2).toInt() / 2);
+    auto* state = Control<QLabel>(dlg, QStringLiteral("statusState"));
+    EXPECT_TRUE(WaitUntil([&] { return state->width() >= state->minimumSizeHint().width(); }))
+        << state->width() << " < " << state->minimumSizeHint().width();
     // At the record limit the stream is stopped: nothing more is awaited.
     EXPECT_TRUE(WaitUntil([&] { return State() == "Idle"; })) << State().toStdString();
     EXPECT_EQ(messages, QStringList({"Exceed 100 Tags. Identifying Stopped!"}));
