@@ -146,8 +146,9 @@ TEST_P(RealLine, EveryRepeatEndsAsItShould) {
                           kBoundMs));
             Click(dlg, "identifyPauseButton");
             // An operator's pause: records the reader sent before it took the stop are no
-            // frames, and an identify started while they arrive would find them in front.
-            QTest::qWait(100);
+            // frames, and an identify started while they arrive would find them in front. The
+            // port closes once the line has gone quiet.
+            ASSERT_TRUE(WaitUntil([&] { return !dlg.m_serial.GetPortOpen(); }, kBoundMs));
             ClickOn("identifySingleTagRadio");
             Click(dlg, "identifyTagButton");
             ASSERT_TRUE(WaitForCount(identified, i)) << Lines(dlg).join('|').toStdString();
