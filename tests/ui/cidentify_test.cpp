@@ -138,7 +138,8 @@ TEST_F(IdentifyPage, AStreamAfterLeavingThePageIsNumberedFromZero) {
     dlg.Sheet().SetActivePage(0);
     dlg.OpenPortIfClosed();
     StartStream();
-    EXPECT_EQ(ShownLines(), StreamRecords(0, 5, 17));
+    const QStringList lines = StreamRecords(0, 5, 17);
+    EXPECT_EQ(ShownLines(), lines);
 }
 
 // Continuous: no stop at the record limit, the numbering goes on, the box keeps the newest 1,000
