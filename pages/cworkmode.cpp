@@ -84,7 +84,7 @@ void CWorkmode::BuildControls(QWidget* page) {
                                       std::pair(form.rs485BaudList, &m_values.baud485),
                                       std::pair(form.wiegandProtocolList, &m_values.wiegand)})
         QObject::connect(list, &QComboBox::currentTextChanged, page,
-                         [list, value] { *value = ListText(list); });
+                         [list = list, value = value] { *value = ListText(list); });
 }
 
 void CWorkmode::OnInitDialog() {
